@@ -1,0 +1,14 @@
+// The library's entry point, which the platform's loader notifies.
+#pragma once
+#include <cstdint>
+
+#include "runtime/callconv.h"
+
+enum LoaderReason : uint32_t {
+    ProcessDetach = 0,
+    ProcessAttach = 1,
+    ThreadAttach = 2,
+    ThreadDetach = 3,
+};
+
+extern "C" int32_t QV_STDCALL DllMain(void* instance, uint32_t reason, void* reserved);

@@ -1,0 +1,27 @@
+// The result block handed to the caller, and FreeMem, which takes it back.
+#include "boundary/result.h"
+
+#include "boundary/exports.h"
+#include "runtime/heaps.h"
+#include "runtime/text.h"
+
+static char* ResultHolder = nullptr;
+
+char* HandOutResult(const TextUnit* result)
+{
+    // The previous result is overwritten, not released: a caller who skipped
+    // FreeMem keeps that block until unload.
+    ResultHolder = NewAnsiBlock(result);
+    return ResultHolder;
+}
+
+void ForgetResult() { ResultHolder = nullptr; }
+
+extern "C" int32_t QV_STDCALL FreeMem()
+{
+    // Clearing the holder makes a second FreeMem release nothing, instead of
+    // handing a released block to the heap again.
+    FreeBlock(ResultHolder);
+    ResultHolder = nullptr;
+    return 0;
+}

@@ -1,0 +1,11 @@
+// ResultHolder: the one result block lent to the caller until FreeMem.
+#pragma once
+
+#include "runtime/platform.h"
+
+// Converts the result text into a new result block, stores it in ResultHolder
+// and returns it; null when the block cannot be allocated.
+char* HandOutResult(const TextUnit* result);
+
+// Drops the holder when the heaps go away at detach; the block went with them.
+void ForgetResult();

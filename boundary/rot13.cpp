@@ -1,0 +1,30 @@
+// text_rot13: rotates the 26 Latin letters by 13 places, keeping case.
+#include "boundary/exports.h"
+#include "boundary/result.h"
+#include "runtime/heaps.h"
+#include "runtime/text.h"
+
+static constexpr int32_t Rot13Shift = 13;
+
+// The second argument is accepted and never read.
+extern "C" char* QV_STDCALL text_rot13(const char* text, const void*)
+{
+    if (!HeapsReady()) return nullptr;
+    TextUnit* input = ReadText(text);
+    TextUnit* output = input ? BlankText(TextLength(input)) : nullptr;
+    char* result = nullptr;
+    if (output) {
+        for (int32_t i = 0; input[i]; ++i) {
+            TextUnit c = input[i];
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<TextUnit>((c - 'A' + Rot13Shift) % 26 + 'A');
+            else if (c >= 'a' && c <= 'z')
+                c = static_cast<TextUnit>((c - 'a' + Rot13Shift) % 26 + 'a');
+            output[i] = c;
+        }
+        result = HandOutResult(output);
+    }
+    FreeText(input);
+    FreeText(output);
+    return result;
+}

@@ -1,0 +1,51 @@
+// The digest plugin table and the driver that runs one plugin over a message.
+#pragma once
+#include <cstdint>
+
+#include "runtime/callconv.h"
+#include "runtime/platform.h"
+
+enum DigestId : int32_t {
+    Md5 = 1,
+    Sha1 = 3,
+    Sha2 = 4,
+    Sha3 = 5,
+};
+
+// The common beginning of every plugin's context.
+struct DigestContext {
+    int32_t digestBits;
+    uint8_t digest[64];
+};
+
+// A plugin may use the message bytes as working space unless create was given a
+// nonzero flag; the driver always passes 1, so the caller's bytes stay intact.
+using DigestCreateOp = DigestContext*(QV_STDCALL*)(int32_t bits, int32_t flag);
+using DigestUpdateOp = void(QV_STDCALL*)(DigestContext* context, uint8_t* data, uint32_t length);
+using DigestFinishOp = void(QV_STDCALL*)(DigestContext* context);
+using DigestReleaseOp = void(QV_STDCALL*)(DigestContext* context);
+
+struct DigestPlugin {
+    int32_t id;
+    DigestCreateOp create;
+    DigestUpdateOp update;
+    DigestFinishOp finish;
+    DigestReleaseOp release;
+};
+
+// Null when the id is already registered (or the table is full).
+DigestPlugin* RegisterDigestPlugin(int32_t id);
+DigestPlugin* FindDigestPlugin(int32_t id);
+int32_t DigestPluginCount();
+
+// One per algorithm, each in its plugin's file. Idempotent; always 1.
+int32_t EnsureMd5Plugin();
+int32_t EnsureSha1Plugin();
+int32_t EnsureSha2Plugin();
+int32_t EnsureSha3Plugin();
+
+// Runs the plugin over the whole message and returns the digest as a new
+// internal text of lowercase hexadecimal digits; empty when there is no plugin
+// for the id or it refuses bits. Null only when the text cannot be allocated.
+TextUnit* ComputeDigestHex(uint8_t* data, uint32_t length, int32_t id, int32_t bits = 0);
+TextUnit* HexEncodeDigest(const DigestContext* context);

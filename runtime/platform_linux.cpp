@@ -1,0 +1,129 @@
+// The platform layer on Linux: private heaps that release all their blocks when
+// destroyed, and Windows-1252 as the fixed ANSI code page.
+#include <cstdlib>
+
+#include "runtime/platform.h"
+
+namespace {
+
+// Every block carries links to its neighbours so that destroying the heap can
+// free whatever is still alive, as HeapDestroy does. 32 bytes keep 16-byte alignment.
+struct BlockHeader {
+    BlockHeader* previous;
+    BlockHeader* next;
+    size_t size;
+    size_t reserved;
+};
+static_assert(sizeof(BlockHeader) % 16 == 0, "blocks must stay 16-byte aligned");
+
+struct LinuxHeap {
+    BlockHeader ring;  // sentinel of the circular list of live blocks
+    int32_t liveBlocks;
+};
+
+LinuxHeap* AsHeap(PlatformHeap heap) { return reinterpret_cast<LinuxHeap*>(heap); }
+
+// Windows-1252 bytes 0x80 to 0x9F; the five bytes the code page leaves undefined
+// decode to the C1 control of the same value, as Windows does, so every byte round-trips.
+constexpr char16_t Windows1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+char16_t DecodeByte(unsigned char byte)
+{
+    return byte >= 0x80 && byte < 0xA0 ? Windows1252High[byte - 0x80] : char16_t{byte};
+}
+
+// The byte for one code unit, or '?' when the code page has no such character.
+char EncodeUnit(char16_t unit)
+{
+    if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) return static_cast<char>(unit);
+    for (unsigned i = 0; i < 32; ++i)
+        if (Windows1252High[i] == unit) return static_cast<char>(0x80 + i);
+    return '?';
+}
+
+}  // namespace
+
+PlatformHeap PlatformHeapCreate()
+{
+    LinuxHeap* heap = static_cast<LinuxHeap*>(std::malloc(sizeof(LinuxHeap)));
+    if (!heap) return nullptr;
+    heap->ring.previous = heap->ring.next = &heap->ring;
+    heap->liveBlocks = 0;
+    return reinterpret_cast<PlatformHeap>(heap);
+}
+
+void PlatformHeapDestroy(PlatformHeap handle)
+{
+    LinuxHeap* heap = AsHeap(handle);
+    if (!heap) return;
+    for (BlockHeader* block = heap->ring.next; block != &heap->ring;) {
+        BlockHeader* next = block->next;
+        std::free(block);
+        block = next;
+    }
+    std::free(heap);
+}
+
+void* PlatformHeapAlloc(PlatformHeap handle, bool zeroFill, size_t size)
+{
+    LinuxHeap* heap = AsHeap(handle);
+    if (size > SIZE_MAX - sizeof(BlockHeader)) return nullptr;
+    void* memory = zeroFill ? std::calloc(1, sizeof(BlockHeader) + size)
+                            : std::malloc(sizeof(BlockHeader) + size);
+    if (!memory) return nullptr;
+    BlockHeader* block = static_cast<BlockHeader*>(memory);
+    block->size = size;
+    block->reserved = 0;
+    block->next = heap->ring.next;
+    block->previous = &heap->ring;
+    heap->ring.next->previous = block;
+    heap->ring.next = block;
+    ++heap->liveBlocks;
+    return block + 1;
+}
+
+void PlatformHeapFree(PlatformHeap handle, void* memory)
+{
+    if (!memory) return;
+    BlockHeader* block = static_cast<BlockHeader*>(memory) - 1;
+    block->previous->next = block->next;
+    block->next->previous = block->previous;
+    --AsHeap(handle)->liveBlocks;
+    std::free(block);
+}
+
+int32_t PlatformHeapLiveBlocks(PlatformHeap handle)
+{
+    return handle ? AsHeap(handle)->liveBlocks : 0;
+}
+
+int32_t PlatformAnsiToText(const char* bytes, int32_t byteCount, TextUnit* out, int32_t capacity)
+{
+    if (byteCount <= 0) return 0;
+    if (!out) return byteCount;  // one code unit per byte
+    int32_t count = byteCount < capacity ? byteCount : capacity;
+    for (int32_t i = 0; i < count; ++i) out[i] = DecodeByte(static_cast<unsigned char>(bytes[i]));
+    return count;
+}
+
+int32_t PlatformTextToAnsi(const TextUnit* units, int32_t unitCount, char* out, int32_t capacity)
+{
+    if (unitCount == 0) return 0;
+    int32_t written = 0;
+    for (int32_t i = 0; unitCount < 0 || i < unitCount; ++i) {
+        // Each half of a surrogate pair becomes a substitute of its own, as on Windows.
+        char16_t unit = units[i];
+        if (out) {
+            if (written >= capacity) return 0;  // too small: the platform reports 0
+            out[written] = EncodeUnit(unit);
+        }
+        ++written;
+        if (unitCount < 0 && unit == 0) break;
+    }
+    return written;
+}

@@ -1,0 +1,51 @@
+// The platform layer on Windows: KERNEL32 private heaps and the active ANSI code page.
+#include <windows.h>
+
+#include "runtime/platform.h"
+
+PlatformHeap PlatformHeapCreate()
+{
+    // Flags 0 keep the platform's own serialisation; maximum 0 makes it growable.
+    return reinterpret_cast<PlatformHeap>(HeapCreate(0, 4096, 0));
+}
+
+void PlatformHeapDestroy(PlatformHeap heap)
+{
+    if (heap) HeapDestroy(reinterpret_cast<HANDLE>(heap));
+}
+
+void* PlatformHeapAlloc(PlatformHeap heap, bool zeroFill, size_t size)
+{
+    return HeapAlloc(reinterpret_cast<HANDLE>(heap), zeroFill ? HEAP_ZERO_MEMORY : 0, size);
+}
+
+void PlatformHeapFree(PlatformHeap heap, void* block)
+{
+    HeapFree(reinterpret_cast<HANDLE>(heap), 0, block);
+}
+
+int32_t PlatformHeapLiveBlocks(PlatformHeap heap)
+{
+    if (!heap) return 0;
+    HANDLE handle = reinterpret_cast<HANDLE>(heap);
+    int32_t count = 0;
+    PROCESS_HEAP_ENTRY entry;
+    entry.lpData = nullptr;
+    HeapLock(handle);
+    while (HeapWalk(handle, &entry))
+        if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) ++count;
+    HeapUnlock(handle);
+    return count;
+}
+
+int32_t PlatformAnsiToText(const char* bytes, int32_t byteCount, TextUnit* out, int32_t capacity)
+{
+    if (byteCount == 0) return 0;
+    return MultiByteToWideChar(CP_ACP, 0, bytes, byteCount, out, capacity);
+}
+
+int32_t PlatformTextToAnsi(const TextUnit* units, int32_t unitCount, char* out, int32_t capacity)
+{
+    if (unitCount == 0) return 0;
+    return WideCharToMultiByte(CP_ACP, 0, units, unitCount, out, capacity, nullptr, nullptr);
+}

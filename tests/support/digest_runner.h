@@ -1,0 +1,27 @@
+// Runs a registered digest plugin over a message in several feeding patterns.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "runtime/platform.h"
+#include "tests/support/vectors.h"
+
+enum class Feed {
+    Whole,       // one update with the whole message
+    Bytewise,    // one update per byte
+    Pieces,      // pseudo-random piece sizes, with zero-length calls between them
+    Unaligned,   // the whole message at an address one byte past a multiple of 8
+};
+
+const char* FeedName(Feed feed);
+constexpr Feed AllFeeds[] = {Feed::Whole, Feed::Bytewise, Feed::Pieces, Feed::Unaligned};
+
+// The digest bytes (digestBits / 8 of them), or an empty vector when create refuses.
+// The plugin must be registered. flag is create's second argument.
+Bytes RunPlugin(int32_t id, int32_t bits, const Bytes& message, Feed feed, int32_t flag = 1);
+
+// ComputeDigestHex over the message, as a narrow string.
+std::string DriverHex(int32_t id, int32_t bits, const Bytes& message);
+
+// An internal text as a narrow string (code units below 256); frees nothing.
+std::string Narrow(const TextUnit* text);

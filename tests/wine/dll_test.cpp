@@ -1,0 +1,223 @@
+// quorvalent.dll as a foreign caller sees it: LoadLibraryA, GetProcAddress,
+// 32-bit standard calls, the library's private heaps and the ANSI code page.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace {
+
+#if defined(__i386__)
+// Calls function with count 32-bit arguments pushed right to left and returns
+// how many bytes the callee removed from the stack; the callee's EAX goes to *result.
+extern "C" uint32_t MeasureStackCleanup(const void* function, uint32_t count, const uintptr_t* arguments,
+                                        uintptr_t* result);
+asm(R"(
+    .text
+    .globl _MeasureStackCleanup
+_MeasureStackCleanup:
+    pushl %ebp
+    movl %esp, %ebp
+    pushl %ebx
+    pushl %esi
+    pushl %edi
+    movl %esp, %ebx
+    movl 12(%ebp), %ecx
+    movl 16(%ebp), %esi
+1:  testl %ecx, %ecx
+    jz 2f
+    decl %ecx
+    pushl (%esi,%ecx,4)
+    jmp 1b
+2:  movl %esp, %edi
+    call *8(%ebp)
+    movl 20(%ebp), %ecx
+    movl %eax, (%ecx)
+    movl %esp, %eax
+    subl %edi, %eax
+    movl %ebx, %esp
+    popl %edi
+    popl %esi
+    popl %ebx
+    popl %ebp
+    ret
+)");
+#endif
+
+using FreeMemFunction = int32_t(WINAPI*)();
+using TextFunction2 = char*(WINAPI*)(const char*, const void*);
+
+std::vector<HANDLE> ProcessHeaps()
+{
+    std::vector<HANDLE> heaps(256);
+    DWORD count = GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data());
+    heaps.resize(count);
+    return heaps;
+}
+
+int BusyBlocks(HANDLE heap)
+{
+    int count = 0;
+    PROCESS_HEAP_ENTRY entry{};
+    entry.lpData = nullptr;
+    HeapLock(heap);
+    while (HeapWalk(heap, &entry))
+        if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) ++count;
+    HeapUnlock(heap);
+    return count;
+}
+
+// The DLL loaded for one test, with the heaps that appeared when it loaded.
+class Library {
+public:
+    Library()
+    {
+        std::vector<HANDLE> before = ProcessHeaps();
+        module = LoadLibraryA("quorvalent.dll");
+        for (HANDLE heap : ProcessHeaps()) {
+            bool old = false;
+            for (HANDLE seen : before) old = old || seen == heap;
+            if (!old) heaps.push_back(heap);
+        }
+    }
+    ~Library()
+    {
+        if (module) FreeLibrary(module);
+    }
+    Library(const Library&) = delete;
+    Library& operator=(const Library&) = delete;
+
+    template <typename Function>
+    Function Get(const char* name) const
+    {
+        return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+    }
+    int BusyBlocksInHeaps() const
+    {
+        int count = 0;
+        for (HANDLE heap : heaps) count += BusyBlocks(heap);
+        return count;
+    }
+    std::string Rot13(const std::string& text) const
+    {
+        char* result = Get<TextFunction2>("text_rot13")(text.c_str(), nullptr);
+        std::string copy = result ? result : "<null>";
+        Get<FreeMemFunction>("FreeMem")();
+        return copy;
+    }
+
+    HMODULE module;
+    std::vector<HANDLE> heaps;
+};
+
+struct ExportRow {
+    const char* name;
+    WORD ordinal;
+    uint32_t argumentBytes;
+};
+const ExportRow Exports[] = {
+    {"FreeMem", 1, 0},
+    {"text_rot13", 6, 8},
+};
+
+}  // namespace
+
+TEST(DllExports, ResolveByNameAndOrdinalToTheSameAddress)
+{
+    Library library;
+    ASSERT_NE(library.module, nullptr) << "quorvalent.dll did not load";
+    for (const ExportRow& row : Exports) {
+        FARPROC byName = GetProcAddress(library.module, row.name);
+        FARPROC byOrdinal = GetProcAddress(library.module, MAKEINTRESOURCEA(row.ordinal));
+        EXPECT_NE(byName, nullptr) << row.name;
+        EXPECT_EQ(byName, byOrdinal) << row.name;
+        std::string decorated = std::string(row.name) + "@" + std::to_string(row.argumentBytes);
+        EXPECT_EQ(GetProcAddress(library.module, decorated.c_str()), nullptr) << decorated;
+    }
+    EXPECT_EQ(GetProcAddress(library.module, "TEXT_ROT13"), nullptr) << "names are case sensitive";
+    EXPECT_EQ(GetProcAddress(library.module, MAKEINTRESOURCEA(2)), nullptr) << "no placeholder exports";
+}
+
+#if defined(__i386__)
+TEST(DllExports, EachCallRemovesItsOwnArguments)
+{
+    Library library;
+    ASSERT_NE(library.module, nullptr);
+    const uintptr_t text = reinterpret_cast<uintptr_t>("abc");
+    const uintptr_t arguments[2] = {text, 0};
+    for (const ExportRow& row : Exports) {
+        uintptr_t result = 0;
+        uint32_t removed = MeasureStackCleanup(reinterpret_cast<const void*>(GetProcAddress(library.module, row.name)),
+                                               row.argumentBytes / 4, arguments, &result);
+        EXPECT_EQ(removed, row.argumentBytes) << row.name;
+    }
+    library.Get<FreeMemFunction>("FreeMem")();
+}
+#endif
+
+TEST(DllHeaps, LoadAddsThreePrivateHeapsAndUnloadRemovesThem)
+{
+    const size_t before = ProcessHeaps().size();
+    {
+        Library library;
+        ASSERT_NE(library.module, nullptr);
+        EXPECT_EQ(ProcessHeaps().size(), before + 3);
+        EXPECT_EQ(library.heaps.size(), 3u);
+    }
+    EXPECT_EQ(ProcessHeaps().size(), before);
+}
+
+TEST(DllHeaps, AnUnreleasedResultIsOneBusyBlockUntilUnload)
+{
+    Library library;
+    ASSERT_NE(library.module, nullptr);
+    auto freeMem = library.Get<FreeMemFunction>("FreeMem");
+    auto rot13 = library.Get<TextFunction2>("text_rot13");
+    const int baseline = library.BusyBlocksInHeaps();
+
+    EXPECT_EQ(freeMem(), 0) << "FreeMem before any call";
+    EXPECT_EQ(library.BusyBlocksInHeaps(), baseline);
+
+    ASSERT_NE(rot13("kept", nullptr), nullptr);
+    EXPECT_EQ(library.BusyBlocksInHeaps(), baseline + 1) << "only the result block outlives the call";
+    ASSERT_NE(rot13("released", nullptr), nullptr);
+    EXPECT_EQ(library.BusyBlocksInHeaps(), baseline + 2);
+    EXPECT_EQ(freeMem(), 0);
+    EXPECT_EQ(library.BusyBlocksInHeaps(), baseline + 1);
+    EXPECT_EQ(freeMem(), 0) << "FreeMem twice";
+    EXPECT_EQ(library.BusyBlocksInHeaps(), baseline + 1);
+}
+
+TEST(DllRot13, RotatesLettersAndKeepsEveryOtherByte)
+{
+    Library library;
+    ASSERT_NE(library.module, nullptr);
+    std::string high;
+    for (int b = 0x80; b <= 0xFF; ++b) high.push_back(static_cast<char>(b));
+    struct Row { const char* why; std::string in; std::string out; };
+    const Row rows[] = {
+        {"classic", "Hello, World!", "Uryyb, Jbeyq!"},
+        {"wraps", "Zz Nn", "Mm Aa"},
+        {"neighbours of the letter ranges", "@[`{", "@[`{"},
+        {"empty", "", ""},
+        {"bytes 0x80 to 0xFF unchanged", high, high},
+    };
+    for (const Row& row : rows) EXPECT_EQ(library.Rot13(row.in), row.out) << row.why;
+    EXPECT_EQ(GetACP(), 1252u) << "the tests expect Wine's default Western code page";
+}
+
+TEST(WineFacts, EveryByteRoundTripsThroughTheAnsiCodePage)
+{
+    std::string bytes;
+    for (int b = 1; b <= 255; ++b) bytes.push_back(static_cast<char>(b));
+    wchar_t wide[256];
+    int units = MultiByteToWideChar(CP_ACP, 0, bytes.data(), 255, wide, 256);
+    ASSERT_EQ(units, 255);
+    char back[256];
+    int written = WideCharToMultiByte(CP_ACP, 0, wide, units, back, 256, nullptr, nullptr);
+    ASSERT_EQ(written, 255);
+    EXPECT_EQ(std::string(back, 255), bytes);
+}

@@ -1,0 +1,28 @@
+# Sourced by the scripts in tools/: checks what a fresh Debian machine needs and
+# names the packages to install when something is missing.
+QV_VECTORS=/usr/lib/python3/dist-packages/cryptography_vectors/hashes
+QV_PACKAGES="cmake ninja-build g++ googletest libgtest-dev libssl-dev python3-cryptography-vectors g++-mingw-w64-i686 wine wine32:i386"
+
+qv_require() {
+    local missing=()
+    local what
+    for what in "$@"; do
+        case "$what" in
+            vectors) [[ -d "$QV_VECTORS" ]] || missing+=("python3-cryptography-vectors") ;;
+            gtest) [[ -d /usr/src/googletest ]] || missing+=("googletest libgtest-dev") ;;
+            openssl) [[ -f /usr/include/openssl/evp.h ]] || missing+=("libssl-dev") ;;
+            wine)
+                command -v wine >/dev/null || missing+=("wine wine32:i386 (after: dpkg --add-architecture i386)")
+                [[ -e /usr/lib/i386-linux-gnu/wine/i386-windows/kernel32.dll ]] || missing+=("wine32:i386 (after: dpkg --add-architecture i386)")
+                ;;
+            *) command -v "$what" >/dev/null || missing+=("$what") ;;
+        esac
+    done
+    if ((${#missing[@]})); then
+        echo "missing on this machine:" >&2
+        printf '  %s\n' "${missing[@]}" >&2
+        echo "install everything with: sudo bash .ci/run --install-only" >&2
+        echo "(or: apt-get install $QV_PACKAGES)" >&2
+        exit 1
+    fi
+}
