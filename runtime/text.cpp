@@ -19,8 +19,11 @@ void FreeText(TextUnit* text) { FreeString(text); }
 
 TextUnit* ReadText(const char* memory)
 {
-    // A null argument reads as the empty text rather than faulting.
-    int32_t byteCount = MeasureMemoryText(memory);
+    // A null argument reads as the empty text rather than faulting; a text too
+    // long for the signed counts of the conversions is refused, not cut short.
+    size_t length = memory ? std::strlen(memory) : 0;
+    if (length >= INT32_MAX) return nullptr;
+    int32_t byteCount = static_cast<int32_t>(length);
     int32_t count = PlatformAnsiToText(memory, byteCount, nullptr, 0);
     TextUnit* text = NewText(count);
     if (!text) return nullptr;
