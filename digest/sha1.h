@@ -1,0 +1,20 @@
+// The SHA-1 plugin (FIPS 180-4): its context and its four operations.
+#pragma once
+#include <cstdint>
+
+#include "digest/plugin.h"
+
+struct Sha1Context {
+    DigestContext header;
+    uint32_t chain[5];      // H0 to H4
+    uint32_t bitCountLow;   // message bits fed so far, low half
+    uint32_t bitCountHigh;  // and high half
+    uint8_t block[64];      // (bitCountLow / 8) mod 64 bytes waiting for a full block
+    int32_t preserveInput;  // create's flag: nonzero compresses every block from workspace
+    uint8_t workspace[64];  // the private copy of the block under compression
+};
+
+DigestContext* QV_STDCALL Sha1Create(int32_t bits, int32_t flag);
+void QV_STDCALL Sha1Update(DigestContext* context, uint8_t* data, uint32_t length);
+void QV_STDCALL Sha1Finish(DigestContext* context);
+void QV_STDCALL Sha1Release(DigestContext* context);
