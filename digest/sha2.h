@@ -1,0 +1,57 @@
+// The SHA-2 plugin (FIPS 180-4): SHA-224 and SHA-256 on 32-bit words, SHA-384 and
+// SHA-512 on 64-bit words, behind one set of plugin operations.
+#pragma once
+#include <cstdint>
+
+#include "digest/plugin.h"
+
+// The 32-bit-word engine, for SHA-224 and SHA-256.
+struct Sha256State {
+    uint8_t block[64];     // byteCount mod 64 bytes waiting for a full block
+    uint64_t byteCount;    // message bytes fed so far, modulo 2^64
+    uint32_t chain[8];     // H0 to H7
+    uint32_t digestBytes;  // 28 or 32
+};
+
+// The 64-bit-word engine, for SHA-384 and SHA-512.
+struct Sha512State {
+    uint8_t block[128];    // byteCount mod 128 bytes waiting for a full block
+    uint64_t byteCount;    // message bytes fed so far, modulo 2^64
+    uint64_t chain[8];     // H0 to H7
+    uint32_t digestBytes;  // 48 or 64
+};
+
+// digestBits picks the live engine: 224 and 256 use sha256, 384 and 512 use sha512.
+struct Sha2Context {
+    DigestContext header;
+    union {
+        Sha256State sha256;
+        Sha512State sha512;
+    };
+};
+
+DigestContext* QV_STDCALL Sha2Create(int32_t bits, int32_t flag);
+void QV_STDCALL Sha2Update(DigestContext* context, uint8_t* data, uint32_t length);
+void QV_STDCALL Sha2Finish(DigestContext* context);
+void QV_STDCALL Sha2Release(DigestContext* context);
+
+// Set the count, the digest length and the chaining values; block is left as it is.
+void Sha224Init(Sha256State* state);
+void Sha256Init(Sha256State* state);
+void Sha384Init(Sha512State* state);
+void Sha512Init(Sha512State* state);
+
+void Sha256Update(Sha256State* state, const uint8_t* data, uint32_t length);
+void Sha512Update(Sha512State* state, const uint8_t* data, uint32_t length);
+
+// Pad in place, compress, and write digestBytes bytes to out unless out is null.
+void Sha256Final(Sha256State* state, uint8_t* out);
+void Sha512Final(Sha512State* state, uint8_t* out);
+
+// One block into the chaining values; the block is only read.
+void Sha256Compress(uint32_t chain[8], const uint8_t* block);
+void Sha512Compress(uint64_t chain[8], const uint8_t* block);
+
+// The first count bytes of the chaining values, each value most significant byte first.
+void StoreBigEndian32(uint8_t* out, const uint32_t* chain, uint32_t count);
+void StoreBigEndian64(uint8_t* out, const uint64_t* chain, uint32_t count);

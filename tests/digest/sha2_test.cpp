@@ -1,0 +1,141 @@
+// SHA-224/256/384/512 against NIST's CAVP files (SHAVS) and around the padding's block boundaries.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "digest/sha2.h"
+#include "runtime/heaps.h"
+#include "tests/support/digest_runner.h"
+
+namespace {
+
+// The driver, every feed, create's flag at 0, and a fixed piece list with an
+// empty update before each piece.
+void ExpectAllFeeds(int32_t bits, Bytes message, const std::string& expected, const std::string& where)
+{
+    EXPECT_EQ(DriverHex(Sha2, bits, message), expected) << where << " driver";
+    for (Feed feed : AllFeeds)
+        EXPECT_EQ(ToHex(RunPlugin(Sha2, bits, message, feed)), expected) << where << ' ' << FeedName(feed);
+    EXPECT_EQ(ToHex(RunPlugin(Sha2, bits, message, Feed::Whole, 0)), expected) << where << " flag 0";
+    DigestPlugin* plugin = FindDigestPlugin(Sha2);
+    DigestContext* context = plugin->create(bits, 1);
+    uint32_t done = 0;
+    for (uint32_t piece : {1u, 70u, 2u, 144u, 5u, 200u, 0xffffffffu}) {
+        piece = std::min(piece, static_cast<uint32_t>(message.size()) - done);
+        plugin->update(context, message.data() + done, 0);
+        plugin->update(context, message.data() + done, piece);
+        done += piece;
+    }
+    plugin->finish(context);
+    EXPECT_EQ(ToHex(context->digest, static_cast<size_t>(bits / 8)), expected) << where << " piece list";
+    plugin->release(context);
+}
+
+class Sha2Vectors : public testing::TestWithParam<int32_t> {
+protected:
+    void SetUp() override { EnsureSha2Plugin(); }
+    void Load(const char* kind, VectorFile& file)
+    {
+        std::string error;
+        ASSERT_TRUE(ReadVectorFile("SHA2/SHA" + std::to_string(bits) + kind + ".rsp", file, error)) << error;
+        ASSERT_EQ(file.headerL, bits / 8) << file.path << ": [L = ..] counts bytes in the SHA-2 files";
+    }
+    const int32_t bits = GetParam();
+};
+
+TEST_P(Sha2Vectors, ShortAndLongMessages)
+{
+    for (const char* kind : {"ShortMsg", "LongMsg"}) {
+        VectorFile file;
+        ASSERT_NO_FATAL_FAILURE(Load(kind, file));
+        for (const VectorRecord& record : file.records)
+            ExpectAllFeeds(bits, record.message, ToHex(record.digest), file.path + ":" + std::to_string(record.line));
+    }
+}
+
+// SHAVS Monte Carlo: from MD0 = MD1 = MD2 = Seed, MDi = SHA(MD(i-3) || MD(i-2) || MD(i-1))
+// for i = 3 to 1002; MD1002 is the checkpoint and the next seed.
+TEST_P(Sha2Vectors, MonteCarlo)
+{
+    VectorFile file;
+    ASSERT_NO_FATAL_FAILURE(Load("Monte", file));
+    ASSERT_EQ(file.records.size(), 100u);
+    Bytes seed = file.seed;
+    for (const VectorRecord& record : file.records) {
+        Bytes md[3] = {seed, seed, seed};
+        for (int i = 3; i <= 1002; ++i) {
+            Bytes message = md[0];
+            message.insert(message.end(), md[1].begin(), md[1].end());
+            message.insert(message.end(), md[2].begin(), md[2].end());
+            md[0] = std::move(md[1]);
+            md[1] = std::move(md[2]);
+            md[2] = RunPlugin(Sha2, bits, message, Feed::Whole);
+        }
+        ASSERT_EQ(ToHex(md[2]), ToHex(record.digest)) << file.path << " checkpoint " << record.count;
+        seed = md[2];
+    }
+}
+
+// The ShortMsg files hold every whole-byte length up to one block.
+TEST_P(Sha2Vectors, PaddingBoundaries)
+{
+    const uint32_t block = bits <= 256 ? 64 : 128, lengthField = block / 8;
+    const std::pair<const char*, uint32_t> rows[] = {
+        {"0x80 and the length fill the one padded block", block - lengthField - 1},
+        {"the length no longer fits: finish compresses twice", block - lengthField},
+        {"0x80 is the block's last byte: the length goes in a second block", block - 1},
+        {"update compresses the only block, finish pads one of its own", block},
+    };
+    VectorFile file;
+    ASSERT_NO_FATAL_FAILURE(Load("ShortMsg", file));
+    for (const auto& [reason, length] : rows) {
+        int found = 0;
+        for (const VectorRecord& record : file.records) {
+            if (record.bitLength != 8 * static_cast<long>(length)) continue;
+            ++found;
+            ExpectAllFeeds(bits, record.message, ToHex(record.digest), reason);
+        }
+        EXPECT_EQ(found, 1) << reason << ": no single vector of " << length << " bytes";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, Sha2Vectors, testing::Values(224, 256, 384, 512),
+                         [](const auto& size) { return "Sha" + std::to_string(size.param); });
+
+TEST(Sha2Plugin, ZeroBitsMeansSha256)
+{
+    EnsureSha2Plugin();
+    EXPECT_EQ(RunPlugin(Sha2, 0, Bytes{'a', 'b', 'c'}, Feed::Whole),  // the FIPS 180-4 example
+              FromHex("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"));
+}
+
+TEST(Sha2Plugin, RefusedLengthsKeepNoStorage)
+{
+    EnsureSha2Plugin();
+    for (int32_t bits : {100, 128, 160, 225, 257, 1024, -1, -256}) {
+        const int32_t live = PlatformHeapLiveBlocks(InternalHeap());
+        EXPECT_EQ(FindDigestPlugin(Sha2)->create(bits, 1), nullptr) << bits;
+        EXPECT_EQ(DriverHex(Sha2, bits, Bytes{'a'}), "") << bits;
+        EXPECT_EQ(PlatformHeapLiveBlocks(InternalHeap()), live) << bits;
+    }
+}
+
+// The word-wise path (aligned, whole words) and the bytewise one write the same bytes, and no more.
+TEST(Sha2Plugin, BigEndianStoresMatchOnEveryPath)
+{
+    alignas(8) const uint64_t chain64[2] = {0x0102030405060708ull, 0x1112131415161718ull};
+    alignas(8) const uint32_t chain32[4] = {0x01020304u, 0x05060708u, 0x11121314u, 0x15161718u};
+    const std::string bigEndian = "01020304050607081112131415161718";
+    for (uint32_t offset : {0u, 1u, 4u}) {
+        for (uint32_t count : {16u, 12u, 6u}) {
+            const std::string written = bigEndian.substr(0, 2 * count) + std::string(32 - 2 * count, '0');
+            alignas(8) uint8_t out[2][24] = {};
+            StoreBigEndian64(out[0] + offset, chain64, count);
+            StoreBigEndian32(out[1] + offset, chain32, count);
+            EXPECT_EQ(ToHex(out[0] + offset, 16), written) << "64-bit words, offset " << offset << ", count " << count;
+            EXPECT_EQ(ToHex(out[1] + offset, 16), written) << "32-bit words, offset " << offset << ", count " << count;
+        }
+    }
+}
+
+}  // namespace
