@@ -1,10 +1,4 @@
-// The library's exports: texts in, a library-owned result block out until FreeMem.
+// The library's exports, declared once in the public header that callers use.
 #pragma once
-#include <cstdint>
 
-#include "runtime/callconv.h"
-
-extern "C" {
-QV_EXPORT int32_t QV_STDCALL FreeMem();
-QV_EXPORT char* QV_STDCALL text_rot13(const char* text, const void* second);
-}
+#include "quorvalent.h"

@@ -17,7 +17,7 @@ char* HandOutResult(const TextUnit* result)
 
 void ForgetResult() { ResultHolder = nullptr; }
 
-extern "C" int32_t QV_STDCALL FreeMem()
+extern "C" int QUORVALENT_CALL FreeMem()
 {
     // Clearing the holder makes a second FreeMem release nothing, instead of
     // handing a released block to the heap again.

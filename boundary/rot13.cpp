@@ -7,7 +7,7 @@
 static constexpr int32_t Rot13Shift = 13;
 
 // The second argument is accepted and never read.
-extern "C" char* QV_STDCALL text_rot13(const char* text, const void*)
+extern "C" char* QUORVALENT_CALL text_rot13(const char* text, const void*)
 {
     if (!HeapsReady()) return nullptr;
     TextUnit* input = ReadText(text);

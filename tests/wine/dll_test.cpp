@@ -120,6 +120,10 @@ struct ExportRow {
 };
 const ExportRow Exports[] = {
     {"FreeMem", 1, 0},
+    {"cifrado_SHA1", 2, 4},
+    {"cifrado_SHA2", 3, 8},
+    {"cifrado_SHA3", 4, 8},
+    {"cifrado_md5", 5, 4},
     {"text_rot13", 6, 8},
 };
 
@@ -137,8 +141,9 @@ TEST(DllExports, ResolveByNameAndOrdinalToTheSameAddress)
         std::string decorated = std::string(row.name) + "@" + std::to_string(row.argumentBytes);
         EXPECT_EQ(GetProcAddress(library.module, decorated.c_str()), nullptr) << decorated;
     }
-    EXPECT_EQ(GetProcAddress(library.module, "TEXT_ROT13"), nullptr) << "names are case sensitive";
-    EXPECT_EQ(GetProcAddress(library.module, MAKEINTRESOURCEA(2)), nullptr) << "no placeholder exports";
+    for (const char* wrongCase : {"TEXT_ROT13", "cifrado_MD5", "cifrado_sha1", "freemem"})
+        EXPECT_EQ(GetProcAddress(library.module, wrongCase), nullptr) << wrongCase << ": names are case sensitive";
+    EXPECT_EQ(GetProcAddress(library.module, MAKEINTRESOURCEA(7)), nullptr) << "exactly six exports";
 }
 
 #if defined(__i386__)
@@ -189,6 +194,30 @@ TEST(DllHeaps, AnUnreleasedResultIsOneBusyBlockUntilUnload)
     EXPECT_EQ(library.BusyBlocksInHeaps(), baseline + 1);
     EXPECT_EQ(freeMem(), 0) << "FreeMem twice";
     EXPECT_EQ(library.BusyBlocksInHeaps(), baseline + 1);
+}
+
+TEST(DllHeaps, DigestExportsLeaveNoBlockBehindAfterFreeMem)
+{
+    using DigestFunction1 = char*(WINAPI*)(const char*);
+    Library library;
+    ASSERT_NE(library.module, nullptr);
+    auto freeMem = library.Get<FreeMemFunction>("FreeMem");
+    const int baseline = library.BusyBlocksInHeaps();
+    // Scratch blocks, contexts (refused ones too) and internal texts all go before the call returns.
+    struct Call { const char* name; const char* text; const char* bits; };
+    const Call calls[] = {
+        {"cifrado_md5", "abc", nullptr}, {"cifrado_SHA1", "abc", nullptr}, {"cifrado_SHA2", "abc", "384"},
+        {"cifrado_SHA3", "abc", "224"},  {"cifrado_SHA2", "abc", "100"},  {"cifrado_SHA3", "abc", "-256"},
+        {"cifrado_md5", "", nullptr},    {"cifrado_SHA3", "", "512"},
+    };
+    for (const Call& call : calls) {
+        char* result = call.bits ? library.Get<TextFunction2>(call.name)(call.text, call.bits)
+                                 : library.Get<DigestFunction1>(call.name)(call.text);
+        ASSERT_NE(result, nullptr) << call.name;
+        EXPECT_EQ(library.BusyBlocksInHeaps(), baseline + 1) << call.name << ": only the result outlives the call";
+        freeMem();
+        EXPECT_EQ(library.BusyBlocksInHeaps(), baseline) << call.name << " " << call.text << " " << call.bits;
+    }
 }
 
 TEST(DllRot13, RotatesLettersAndKeepsEveryOtherByte)

@@ -1,0 +1,68 @@
+// The four digest exports: a text in, its digest as lowercase hexadecimal out.
+#include "boundary/exports.h"
+#include "boundary/result.h"
+#include "digest/plugin.h"
+#include "runtime/heaps.h"
+#include "runtime/integer.h"
+#include "runtime/text.h"
+
+namespace {
+
+constexpr TextUnit EmptyText[1] = {0};
+
+// The path every digest export shares. bitsText is read only when hasBits is set.
+char* DigestExport(int32_t (*ensurePlugin)(), int32_t id, const char* text, bool hasBits, const char* bitsText)
+{
+    if (!HeapsReady()) return nullptr;
+    ensurePlugin();
+    TextUnit* input = ReadText(text);
+    TextUnit* bits = hasBits ? ReadText(bitsText) : nullptr;
+    if (!input || (hasBits && !bits)) {
+        FreeText(input);
+        FreeText(bits);
+        return nullptr;
+    }
+
+    // The scratch block is sized from the text, so a text of any length fits.
+    TextUnit* digest = nullptr;
+    const int64_t scratchSize = int64_t{EncodedByteLength(input)} + 1;
+    char* scratch = scratchSize <= INT32_MAX ? static_cast<char*>(AllocBlock(static_cast<int32_t>(scratchSize))) : nullptr;
+    if (scratch) {
+        WriteText(scratch, input);
+        // Only the low 32 bits of the number reach the plugin.
+        const int32_t digestBits = hasBits ? static_cast<int32_t>(ParseInteger(bits)) : 0;
+        const int32_t length = MeasureMemoryText(scratch);
+        digest = ComputeDigestHex(reinterpret_cast<uint8_t*>(scratch), static_cast<uint32_t>(length), id, digestBits);
+        FreeBlock(scratch);
+    }
+
+    // An empty text gives an empty result, not the digest of the empty message.
+    const TextUnit* result = TextEquals(input, EmptyText) || !digest ? EmptyText : digest;
+    char* block = HandOutResult(result);
+    FreeText(input);
+    FreeText(bits);
+    FreeText(digest);
+    return block;
+}
+
+}  // namespace
+
+extern "C" char* QUORVALENT_CALL cifrado_md5(const char* text)
+{
+    return DigestExport(EnsureMd5Plugin, Md5, text, false, nullptr);
+}
+
+extern "C" char* QUORVALENT_CALL cifrado_SHA1(const char* text)
+{
+    return DigestExport(EnsureSha1Plugin, Sha1, text, false, nullptr);
+}
+
+extern "C" char* QUORVALENT_CALL cifrado_SHA2(const char* text, const char* bits)
+{
+    return DigestExport(EnsureSha2Plugin, Sha2, text, true, bits);
+}
+
+extern "C" char* QUORVALENT_CALL cifrado_SHA3(const char* text, const char* bits)
+{
+    return DigestExport(EnsureSha3Plugin, Sha3, text, true, bits);
+}

@@ -1,0 +1,60 @@
+/* quorvalent: lowercase hexadecimal MD5, SHA-1, SHA-2 and SHA-3 digests and
+ * ROT13 of zero-terminated texts in the system's ANSI code page. */
+#ifndef QUORVALENT_H
+#define QUORVALENT_H
+
+/* Every export is a standard call on 32-bit Windows: the callee removes its
+ * arguments. Other platforms have a single calling convention. */
+#if defined(_WIN32) && !defined(_WIN64)
+#define QUORVALENT_CALL __stdcall
+#else
+#define QUORVALENT_CALL
+#endif
+
+#if !defined(_WIN32) && defined(__GNUC__)
+#define QUORVALENT_API __attribute__((visibility("default")))
+#else
+#define QUORVALENT_API
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Ownership: every result belongs to the library and stays valid until
+ * FreeMem. Copy it, then call FreeMem before the next call: the library
+ * remembers one result at a time, and a result not handed back stays
+ * allocated until the library is unloaded. Calls must not overlap; callers
+ * on several threads serialise them. Texts are read, and results written,
+ * in the system's ANSI code page. A null result means memory ran out. */
+
+/* Releases the last result; always 0. A second call releases nothing. */
+QUORVALENT_API int QUORVALENT_CALL FreeMem(void);
+
+/* The SHA-1 digest of text as 40 hexadecimal digits; an empty text gives "". */
+QUORVALENT_API char* QUORVALENT_CALL cifrado_SHA1(const char* text);
+
+/* SHA-224/256/384/512 of text, chosen by the number in bits ("256", "$100",
+ * "%100000000"; a text without a number means 256). Other lengths give "". */
+QUORVALENT_API char* QUORVALENT_CALL cifrado_SHA2(const char* text, const char* bits);
+
+/* SHA3-224/256/384/512 of text, with bits read as for cifrado_SHA2. */
+QUORVALENT_API char* QUORVALENT_CALL cifrado_SHA3(const char* text, const char* bits);
+
+/* The MD5 digest of text as 32 hexadecimal digits; an empty text gives "". */
+QUORVALENT_API char* QUORVALENT_CALL cifrado_md5(const char* text);
+
+/* text with the letters A-Z and a-z rotated by 13; second is never read. */
+QUORVALENT_API char* QUORVALENT_CALL text_rot13(const char* text, const void* second);
+
+/* Pointer types for callers that resolve the exports with GetProcAddress. */
+typedef int(QUORVALENT_CALL* QuorvalentFreeMem)(void);
+typedef char*(QUORVALENT_CALL* QuorvalentDigest)(const char* text);
+typedef char*(QUORVALENT_CALL* QuorvalentSizedDigest)(const char* text, const char* bits);
+typedef char*(QUORVALENT_CALL* QuorvalentRot13)(const char* text, const void* second);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* QUORVALENT_H */

@@ -1,0 +1,21 @@
+// The long texts of the export tests, made the same way by the test programs and
+// by tools/expected_digests.py, which computes their digests outside the project.
+#pragma once
+#include <cstddef>
+#include <string>
+
+// Bytes 1 to 255 in turn, so every byte value a text can carry appears.
+inline std::string PatternText(size_t length)
+{
+    std::string text(length, '\0');
+    for (size_t i = 0; i < length; ++i) text[i] = static_cast<char>(1 + i % 255);
+    return text;
+}
+
+// The bytes 0x80 to 0xFF, which a single-byte code page must pass unchanged.
+inline std::string HighBytesText()
+{
+    std::string text;
+    for (int b = 0x80; b <= 0xFF; ++b) text.push_back(static_cast<char>(b));
+    return text;
+}
