@@ -1,7 +1,7 @@
 # Sourced by the scripts in tools/: checks what a fresh Debian machine needs and
 # names the packages to install when something is missing.
 QV_VECTORS=/usr/lib/python3/dist-packages/cryptography_vectors/hashes
-QV_PACKAGES="cmake ninja-build g++ googletest libgtest-dev libssl-dev python3-cryptography-vectors g++-mingw-w64-i686 wine wine32:i386"
+QV_PACKAGES="cmake ninja-build g++ googletest libgtest-dev libssl-dev python3-cryptography-vectors g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 clang lld llvm"
 
 qv_require() {
     local missing=()

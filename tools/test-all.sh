@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the Linux library, then the 32-bit DLL under Wine.
+# Builds and runs every test: the Linux library, then the 32-bit and 64-bit DLLs under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/prereqs.sh
-qv_require cmake ninja g++ i686-w64-mingw32-g++-posix gtest openssl vectors wine
-for preset in host win32; do
+qv_require cmake ninja g++ i686-w64-mingw32-g++-posix x86_64-w64-mingw32-g++-posix llvm-dlltool clang ld.lld \
+    wine64 gtest openssl vectors wine
+for preset in host win32 win64; do
     echo "== $preset"
     cmake --workflow --preset "$preset"
 done

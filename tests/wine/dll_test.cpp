@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
+
+#include "quorvalent.h"
 
 namespace {
 
@@ -47,8 +50,6 @@ _MeasureStackCleanup:
 )");
 #endif
 
-using FreeMemFunction = int32_t(WINAPI*)();
-using TextFunction2 = char*(WINAPI*)(const char*, const void*);
 
 std::vector<HANDLE> ProcessHeaps()
 {
@@ -103,9 +104,9 @@ public:
     }
     std::string Rot13(const std::string& text) const
     {
-        char* result = Get<TextFunction2>("text_rot13")(text.c_str(), nullptr);
+        char* result = Get<QuorvalentRot13>("text_rot13")(text.c_str(), nullptr);
         std::string copy = result ? result : "<null>";
-        Get<FreeMemFunction>("FreeMem")();
+        Get<QuorvalentFreeMem>("FreeMem")();
         return copy;
     }
 
@@ -159,7 +160,7 @@ TEST(DllExports, EachCallRemovesItsOwnArguments)
                                                row.argumentBytes / 4, arguments, &result);
         EXPECT_EQ(removed, row.argumentBytes) << row.name;
     }
-    library.Get<FreeMemFunction>("FreeMem")();
+    library.Get<QuorvalentFreeMem>("FreeMem")();
 }
 #endif
 
@@ -179,8 +180,8 @@ TEST(DllHeaps, AnUnreleasedResultIsOneBusyBlockUntilUnload)
 {
     Library library;
     ASSERT_NE(library.module, nullptr);
-    auto freeMem = library.Get<FreeMemFunction>("FreeMem");
-    auto rot13 = library.Get<TextFunction2>("text_rot13");
+    auto freeMem = library.Get<QuorvalentFreeMem>("FreeMem");
+    auto rot13 = library.Get<QuorvalentRot13>("text_rot13");
     const int baseline = library.BusyBlocksInHeaps();
 
     EXPECT_EQ(freeMem(), 0) << "FreeMem before any call";
@@ -198,10 +199,9 @@ TEST(DllHeaps, AnUnreleasedResultIsOneBusyBlockUntilUnload)
 
 TEST(DllHeaps, DigestExportsLeaveNoBlockBehindAfterFreeMem)
 {
-    using DigestFunction1 = char*(WINAPI*)(const char*);
     Library library;
     ASSERT_NE(library.module, nullptr);
-    auto freeMem = library.Get<FreeMemFunction>("FreeMem");
+    auto freeMem = library.Get<QuorvalentFreeMem>("FreeMem");
     const int baseline = library.BusyBlocksInHeaps();
     // Scratch blocks, contexts (refused ones too) and internal texts all go before the call returns.
     struct Call { const char* name; const char* text; const char* bits; };
@@ -211,8 +211,8 @@ TEST(DllHeaps, DigestExportsLeaveNoBlockBehindAfterFreeMem)
         {"cifrado_md5", "", nullptr},    {"cifrado_SHA3", "", "512"},
     };
     for (const Call& call : calls) {
-        char* result = call.bits ? library.Get<TextFunction2>(call.name)(call.text, call.bits)
-                                 : library.Get<DigestFunction1>(call.name)(call.text);
+        char* result = call.bits ? library.Get<QuorvalentSizedDigest>(call.name)(call.text, call.bits)
+                                 : library.Get<QuorvalentDigest>(call.name)(call.text);
         ASSERT_NE(result, nullptr) << call.name;
         EXPECT_EQ(library.BusyBlocksInHeaps(), baseline + 1) << call.name << ": only the result outlives the call";
         freeMem();
@@ -236,6 +236,41 @@ TEST(DllRot13, RotatesLettersAndKeepsEveryOtherByte)
     };
     for (const Row& row : rows) EXPECT_EQ(library.Rot13(row.in), row.out) << row.why;
     EXPECT_EQ(GetACP(), 1252u) << "the tests expect Wine's default Western code page";
+}
+
+TEST(DllVersion, ResourceNamesTheProductAndItsVersion)
+{
+    char path[MAX_PATH];
+    Library library;
+    ASSERT_NE(library.module, nullptr);
+    ASSERT_GT(GetModuleFileNameA(library.module, path, MAX_PATH), 0u);
+    DWORD handle = 0;
+    const DWORD size = GetFileVersionInfoSizeA(path, &handle);
+    ASSERT_GT(size, 0u) << "no version resource";
+    std::vector<char> info(size);
+    ASSERT_TRUE(GetFileVersionInfoA(path, 0, size, info.data()));
+
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_DLL));
+    EXPECT_EQ(fixed->dwFileVersionMS, static_cast<DWORD>(QV_VERSION_MAJOR << 16 | QV_VERSION_MINOR));
+    EXPECT_EQ(fixed->dwFileVersionLS >> 16, static_cast<DWORD>(QV_VERSION_PATCH));
+
+    struct { WORD language; WORD codePage; }* translation = nullptr;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length));
+    ASSERT_GE(length, 4u);
+    char block[64];
+    std::snprintf(block, sizeof block, "\\StringFileInfo\\%04x%04x\\", translation->language, translation->codePage);
+    struct Row { const char* key; const char* value; };
+    const Row rows[] = {{"ProductName", "quorvalent"}, {"OriginalFilename", "quorvalent.dll"},
+                        {"FileVersion", QV_VERSION}, {"ProductVersion", QV_VERSION}};
+    for (const Row& row : rows) {
+        char* value = nullptr;
+        ASSERT_TRUE(VerQueryValueA(info.data(), (std::string(block) + row.key).c_str(), reinterpret_cast<void**>(&value), &length))
+            << row.key;
+        EXPECT_STREQ(value, row.value) << row.key;
+    }
 }
 
 TEST(WineFacts, EveryByteRoundTripsThroughTheAnsiCodePage)

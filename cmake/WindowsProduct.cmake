@@ -1,0 +1,83 @@
+# quorvalent.dll with its version resource, import libraries and release zip.
+set(QV_ARCHITECTURE_NAME win32)
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(QV_ARCHITECTURE_NAME win64)
+endif()
+
+configure_file(${CMAKE_SOURCE_DIR}/boundary/version.rc.in ${CMAKE_BINARY_DIR}/generated/version.rc @ONLY)
+add_library(quorvalent SHARED $<TARGET_OBJECTS:quorvalent_objects> boundary/quorvalent.def
+                              ${CMAKE_BINARY_DIR}/generated/version.rc)
+# The linker's own import library would name the exports without their stdcall
+# decoration; the ones callers link against are made below.
+set_target_properties(quorvalent PROPERTIES PREFIX "" OUTPUT_NAME quorvalent ARCHIVE_OUTPUT_NAME quorvalent-linker)
+# The GCC runtime goes into the DLL, so it imports only KERNEL32 and msvcrt;
+# stdcall fixup binds the undecorated .def names to the decorated symbols. No
+# timestamp and no build paths make two builds of one source byte-identical.
+target_link_options(quorvalent PRIVATE -static -s -Wl,--enable-stdcall-fixup -Wl,--no-insert-timestamp)
+
+# Import libraries. A 32-bit caller's __stdcall declarations reference decorated
+# names (_cifrado_SHA2@8), which --kill-at maps to the DLL's undecorated exports.
+set(QV_ARGUMENT_BYTES FreeMem=0 cifrado_SHA1=4 cifrado_SHA2=8 cifrado_SHA3=8 cifrado_md5=4 text_rot13=8)
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(QV_DLLTOOL_MACHINE i386)
+  set(QV_KILL_AT -k)
+else()
+  set(QV_DLLTOOL_MACHINE i386:x86-64)
+  set(QV_KILL_AT)
+endif()
+set(QV_IMPORT_DEF "LIBRARY \"quorvalent.dll\"\nEXPORTS\n")
+file(STRINGS ${CMAKE_SOURCE_DIR}/boundary/quorvalent.def QV_DEF_LINES REGEX "@[0-9]+")
+foreach(line IN LISTS QV_DEF_LINES)
+  string(REGEX MATCH "([A-Za-z0-9_]+) +@([0-9]+)" _ "${line}")
+  set(name ${CMAKE_MATCH_1})
+  set(ordinal ${CMAKE_MATCH_2})
+  set(entry ${QV_ARGUMENT_BYTES})
+  list(FILTER entry INCLUDE REGEX "^${name}=")
+  if(NOT entry)
+    message(FATAL_ERROR "no argument size for the export ${name}")
+  endif()
+  string(REPLACE "${name}=" "" bytes "${entry}")
+  if(QV_KILL_AT)
+    string(APPEND QV_IMPORT_DEF "    ${name}@${bytes} @${ordinal}\n")
+  else()
+    string(APPEND QV_IMPORT_DEF "    ${name} @${ordinal}\n")
+  endif()
+endforeach()
+file(WRITE ${CMAKE_BINARY_DIR}/generated/quorvalent-import.def "${QV_IMPORT_DEF}")
+
+set(QV_IMPLIB_DIR ${CMAKE_BINARY_DIR}/implib)
+file(MAKE_DIRECTORY ${QV_IMPLIB_DIR})
+find_program(QV_DLLTOOL ${QV_MINGW_TRIPLET}-dlltool REQUIRED)
+find_program(QV_LLVM_DLLTOOL NAMES llvm-dlltool llvm-dlltool-14 REQUIRED)
+add_custom_command(
+  OUTPUT ${QV_IMPLIB_DIR}/libquorvalent.dll.a ${QV_IMPLIB_DIR}/quorvalent.lib
+  COMMAND ${QV_DLLTOOL} ${QV_KILL_AT} -d ${CMAKE_BINARY_DIR}/generated/quorvalent-import.def
+          -D quorvalent.dll -l ${QV_IMPLIB_DIR}/libquorvalent.dll.a
+  COMMAND ${QV_LLVM_DLLTOOL} -m ${QV_DLLTOOL_MACHINE} ${QV_KILL_AT}
+          -d ${CMAKE_BINARY_DIR}/generated/quorvalent-import.def -l ${QV_IMPLIB_DIR}/quorvalent.lib
+  DEPENDS ${CMAKE_SOURCE_DIR}/boundary/quorvalent.def ${CMAKE_SOURCE_DIR}/cmake/WindowsProduct.cmake
+  COMMENT "Making the import libraries")
+add_custom_target(quorvalent_import_libraries ALL
+  DEPENDS ${QV_IMPLIB_DIR}/libquorvalent.dll.a ${QV_IMPLIB_DIR}/quorvalent.lib)
+
+# The release zip: everything flat in one folder, with checksums of the rest.
+install(FILES $<TARGET_FILE:quorvalent> include/quorvalent.h boundary/quorvalent.def README.md
+              ${QV_IMPLIB_DIR}/libquorvalent.dll.a ${QV_IMPLIB_DIR}/quorvalent.lib
+        DESTINATION .)
+install(CODE [[
+  set(root "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}")
+  file(GLOB files RELATIVE "${root}" "${root}/*")
+  list(REMOVE_ITEM files SHA256SUMS)
+  list(SORT files)
+  set(sums "")
+  foreach(name IN LISTS files)
+    file(SHA256 "${root}/${name}" hash)
+    string(APPEND sums "${hash}  ${name}\n")
+  endforeach()
+  file(WRITE "${root}/SHA256SUMS" "${sums}")
+]])
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_FILE_NAME quorvalent-${PROJECT_VERSION}-${QV_ARCHITECTURE_NAME})
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
+include(CPack)

@@ -1,0 +1,12 @@
+# Shared by the mingw-w64 toolchain files, which set QV_MINGW_TRIPLET first.
+# The posix thread model gives GoogleTest its std::mutex; everything is linked
+# statically, so no threading runtime DLL ships.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_C_COMPILER ${QV_MINGW_TRIPLET}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${QV_MINGW_TRIPLET}-g++-posix)
+set(CMAKE_RC_COMPILER ${QV_MINGW_TRIPLET}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${QV_MINGW_TRIPLET})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)

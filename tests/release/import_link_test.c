@@ -1,0 +1,33 @@
+/* A C caller that links quorvalent.dll through an import library, without
+ * LoadLibrary: the header's declarations must match the DLL's exports. */
+#include <stdio.h>
+#include <string.h>
+
+#include "quorvalent.h"
+
+static int failures = 0;
+
+static void Expect(const char* what, char* result, const char* expected)
+{
+    if (!result || strcmp(result, expected) != 0) {
+        printf("FAIL %s: got %s, want %s\n", what, result ? result : "(null)", expected);
+        ++failures;
+    }
+    FreeMem();
+}
+
+int main(void)
+{
+    Expect("cifrado_md5", cifrado_md5("abc"), "900150983cd24fb0d6963f7d28e17f72");
+    Expect("cifrado_SHA1", cifrado_SHA1("abc"), "a9993e364706816aba3e25717850c26c9cd0d89d");
+    Expect("cifrado_SHA2", cifrado_SHA2("abc", "224"), "23097d223405d8228642a477bda255b32aadbce4bda0b3f7e36c9da7");
+    Expect("cifrado_SHA3", cifrado_SHA3("abc", "256"),
+           "3a985da74fe225b2045c172d6bd390bd855f086e3e9d525b46bfe24511431532");
+    Expect("text_rot13", text_rot13("Hello, World!", NULL), "Uryyb, Jbeyq!");
+    if (FreeMem() != 0) {
+        printf("FAIL FreeMem did not return 0\n");
+        ++failures;
+    }
+    printf("%d passed, %d failed\n", 6 - failures, failures);
+    return failures != 0;
+}

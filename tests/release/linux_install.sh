@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs the Linux library into a scratch prefix and checks its soname, its
+# header and that it exports exactly the six names. Usage: linux_install.sh BUILD_DIR
+set -euo pipefail
+build="$1"
+prefix="$(mktemp -d)"
+trap 'rm -rf "$prefix"' EXIT
+cmake --install "$build" --prefix "$prefix" >/dev/null
+library="$(find "$prefix" -name 'libquorvalent.so.*.*' -type f)"
+[[ -n "$library" ]] || { echo "FAIL: no versioned library installed"; exit 1; }
+[[ -f "$prefix/include/quorvalent.h" ]] || { echo "FAIL: header not installed"; exit 1; }
+[[ -L "$(dirname "$library")/libquorvalent.so.1" ]] || { echo "FAIL: no soname link"; exit 1; }
+soname="$(readelf -d "$library" | sed -n 's/.*SONAME.*\[\(.*\)\]/\1/p')"
+[[ "$soname" == libquorvalent.so.1 ]] || { echo "FAIL: soname is '$soname'"; exit 1; }
+exports="$(nm -D --defined-only "$library" | awk '$2 == "T" || $2 == "D" || $2 == "B" { print $3 }' | sort | xargs)"
+expected="FreeMem cifrado_SHA1 cifrado_SHA2 cifrado_SHA3 cifrado_md5 text_rot13"
+if [[ "$exports" != "$expected" ]]; then
+    echo "FAIL: exports are: $exports"
+    exit 1
+fi
+echo "installed $library (soname $soname) exporting: $exports"
