@@ -15,6 +15,7 @@ qv_require() {
                 command -v wine >/dev/null || missing+=("wine wine32:i386 (after: dpkg --add-architecture i386)")
                 [[ -e /usr/lib/i386-linux-gnu/wine/i386-windows/kernel32.dll ]] || missing+=("wine32:i386 (after: dpkg --add-architecture i386)")
                 ;;
+            wine64) [[ -x /usr/lib/wine/wine64 ]] || missing+=("wine64") ;;
             *) command -v "$what" >/dev/null || missing+=("$what") ;;
         esac
     done
