@@ -2,6 +2,8 @@
 # names the packages to install when something is missing.
 QV_VECTORS=/usr/lib/python3/dist-packages/cryptography_vectors/hashes
 QV_PACKAGES="cmake ninja-build g++ googletest libgtest-dev libssl-dev python3-cryptography-vectors g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 clang lld llvm"
+# Fuzzing, memcheck, and the locales that give Wine other code pages.
+QV_PACKAGES+=" libclang-rt-14-dev valgrind locales"
 
 qv_require() {
     local missing=()
@@ -16,6 +18,8 @@ qv_require() {
                 [[ -e /usr/lib/i386-linux-gnu/wine/i386-windows/kernel32.dll ]] || missing+=("wine32:i386 (after: dpkg --add-architecture i386)")
                 ;;
             wine64) [[ -x /usr/lib/wine/wine64 ]] || missing+=("wine64") ;;
+            fuzzer) compgen -G "/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a" >/dev/null ||
+                missing+=("libclang-rt-14-dev") ;;
             *) command -v "$what" >/dev/null || missing+=("$what") ;;
         esac
     done

@@ -1,0 +1,170 @@
+// The exports of the real libquorvalent.so at the limits: a text whose bit count
+// passes 2^32, and allocations that fail under a small address-space limit.
+#include <gtest/gtest.h>
+#include <openssl/evp.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+#include "tests/differential/shared_library.h"
+#include "tests/support/vectors.h"
+
+namespace {
+
+enum class Export { Md5, Sha1, Sha2, Sha3 };
+
+struct Function {
+    const char* name;
+    Export exported;
+    const char* bits;
+    const EVP_MD* (*reference)();
+};
+
+const Function Functions[] = {
+    {"MD5", Export::Md5, nullptr, EVP_md5},          {"SHA-1", Export::Sha1, nullptr, EVP_sha1},
+    {"SHA-224", Export::Sha2, "224", EVP_sha224},    {"SHA-256", Export::Sha2, "256", EVP_sha256},
+    {"SHA-384", Export::Sha2, "384", EVP_sha384},    {"SHA-512", Export::Sha2, "512", EVP_sha512},
+    {"SHA3-224", Export::Sha3, "224", EVP_sha3_224}, {"SHA3-256", Export::Sha3, "256", EVP_sha3_256},
+    {"SHA3-384", Export::Sha3, "384", EVP_sha3_384}, {"SHA3-512", Export::Sha3, "512", EVP_sha3_512},
+};
+
+char* Call(const SharedLibrary& library, const Function& function, const char* text)
+{
+    switch (function.exported) {
+    case Export::Md5: return library.md5(text);
+    case Export::Sha1: return library.sha1(text);
+    case Export::Sha2: return library.sha2(text, function.bits);
+    case Export::Sha3: return library.sha3(text, function.bits);
+    }
+    return nullptr;
+}
+
+std::string Reference(const Function& function, const std::string& text)
+{
+    uint8_t digest[EVP_MAX_MD_SIZE];
+    unsigned int size = 0;
+    if (EVP_Digest(text.data(), text.size(), digest, &size, function.reference(), nullptr) != 1) return "<libcrypto>";
+    return ToHex(digest, size);
+}
+
+// Every nonzero byte; the i / 251 term shifts the cycle so it lines up with no block.
+std::string PatternText(size_t length)
+{
+    std::string text(length, '\0');
+    for (size_t i = 0; i < length; ++i) text[i] = static_cast<char>(1 + (i * 7 + i / 251) % 255);
+    return text;
+}
+
+// 2^29 bytes are 2^32 bits; 4099 more make the length field's upper 32-bit word 1
+// and leave a partial last block, in one update as the exports feed it.
+TEST(ExportLimits, TextPast2To32BitsMatchesLibcrypto)
+{
+    const SharedLibrary& library = LoadSharedLibrary();
+    ASSERT_NE(library.handle, nullptr) << QV_SHARED_LIBRARY << ": " << library.error;
+    const std::string text = PatternText((size_t{1} << 29) + 4099);
+    // One function per length-field layout: MD5's little-endian 64 bits, SHA-1 and
+    // SHA-256's big-endian 64, SHA-512's 128; SHA-3 counts its position in the rate.
+    for (size_t index : {0, 1, 3, 5, 7}) {
+        const Function& function = Functions[index];
+        EXPECT_EQ(library.Take(Call(library, function, text.c_str())), Reference(function, text))
+            << function.name << " of " << text.size() << " bytes";
+    }
+}
+
+size_t AddressSpaceInUse()
+{
+    std::ifstream statm("/proc/self/statm");
+    size_t pages = 0;
+    statm >> pages;
+    return pages * static_cast<size_t>(sysconf(_SC_PAGESIZE));
+}
+
+// The capped calls: one digest per plugin, then ROT13, which needs the most.
+constexpr size_t CappedDigests[] = {0, 1, 3, 7};  // MD5, SHA-1, SHA-256, SHA3-256
+constexpr size_t CappedCalls = std::size(CappedDigests) + 1;
+
+// In a child, with the address space capped at what it uses plus headroom: each
+// capped call once over the text, then the cap lifted and a small call that must
+// work. One letter per call comes back: n(ull), e(mpty), r(ight) or w(rong).
+std::string RunCapped(const SharedLibrary& library, const std::string& text, const std::string* expected,
+                      size_t headroom, int& status)
+{
+    int channel[2];
+    if (pipe(channel) != 0) return "pipe failed";
+    const pid_t child = fork();
+    if (child == 0) {
+        close(channel[0]);
+        char outcomes[CappedCalls + 1];
+        rlimit limit{};
+        getrlimit(RLIMIT_AS, &limit);
+        const rlim_t original = limit.rlim_cur;
+        limit.rlim_cur = AddressSpaceInUse() + headroom;
+        if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(3);
+        for (size_t i = 0; i < CappedCalls; ++i) {
+            const char* result = i < std::size(CappedDigests) ? Call(library, Functions[CappedDigests[i]], text.c_str())
+                                                              : library.rot13(text.c_str(), nullptr);
+            outcomes[i] = !result ? 'n' : !*result ? 'e' : expected[i] == result ? 'r' : 'w';
+            library.freeMem();
+        }
+        limit.rlim_cur = original;
+        setrlimit(RLIMIT_AS, &limit);
+        char* small = library.md5("abc");
+        outcomes[CappedCalls] = small && std::strcmp(small, "900150983cd24fb0d6963f7d28e17f72") == 0 ? 'r' : 'w';
+        library.freeMem();
+        if (write(channel[1], outcomes, sizeof outcomes) != static_cast<ssize_t>(sizeof outcomes)) _exit(4);
+        _exit(0);
+    }
+    close(channel[1]);
+    char outcomes[CappedCalls + 1] = {};
+    const ssize_t got = read(channel[0], outcomes, sizeof outcomes);
+    close(channel[0]);
+    waitpid(child, &status, 0);
+    return got == static_cast<ssize_t>(sizeof outcomes) ? std::string(outcomes, sizeof outcomes) : "no report";
+}
+
+std::string Rot13(std::string text)
+{
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>((c - 'A' + 13) % 26 + 'A');
+        else if (c >= 'a' && c <= 'z') c = static_cast<char>((c - 'a' + 13) % 26 + 'a');
+    }
+    return text;
+}
+
+// An 8 MiB text needs 16 MiB as UTF-16, 8 more as scratch, 16 more for ROT13's
+// output and 8 for its result: the sweep makes each of those allocations fail in
+// turn. Every call must give null, an empty text or the right result, never crash.
+TEST(ExportLimits, FailedAllocationsGiveNullOrEmptyAndNoCrash)
+{
+    const SharedLibrary& library = LoadSharedLibrary();
+    ASSERT_NE(library.handle, nullptr) << QV_SHARED_LIBRARY << ": " << library.error;
+    const std::string text = PatternText(size_t{8} << 20);
+    std::string expected[CappedCalls];
+    for (size_t i = 0; i < std::size(CappedDigests); ++i) expected[i] = Reference(Functions[CappedDigests[i]], text);
+    expected[CappedCalls - 1] = Rot13(text);
+    int counts[4] = {};  // n, e, r, w
+    for (size_t headroom = 0; headroom <= (size_t{64} << 20); headroom += size_t{2} << 20) {
+        int status = 0;
+        const std::string outcomes = RunCapped(library, text, expected, headroom, status);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            << "headroom " << (headroom >> 20) << " MiB: child "
+            << (WIFSIGNALED(status) ? "killed by signal " + std::to_string(WTERMSIG(status))
+                                    : "exited " + std::to_string(WEXITSTATUS(status)));
+        ASSERT_EQ(outcomes.size(), CappedCalls + 1) << outcomes;
+        for (char outcome : outcomes.substr(0, CappedCalls)) ++counts[std::string("nerw").find(outcome)];
+        EXPECT_EQ(outcomes.find('w'), std::string::npos)
+            << "headroom " << (headroom >> 20) << " MiB: outcomes " << outcomes
+            << " (MD5, SHA-1, SHA-256, SHA3-256, ROT13, then a small call once the cap is lifted)";
+    }
+    std::printf("capped calls: %d null, %d empty, %d right, %d wrong\n", counts[0], counts[1], counts[2], counts[3]);
+    EXPECT_GT(counts[0], 0) << "no call ran out of memory for its text";
+    EXPECT_GT(counts[1], 0) << "no call ran out of memory for its scratch block alone";
+    EXPECT_GT(counts[2], 0) << "no call had room enough";
+}
+
+}  // namespace

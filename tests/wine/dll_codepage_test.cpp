@@ -1,0 +1,111 @@
+// quorvalent.dll in a locale whose ANSI code page is QV_EXPECTED_ACP (1251, 932, ...):
+// digests of the caller's bytes and ROT13 of the Latin letters alone, against
+// values computed outside by Python's codecs and hashlib.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "codepage_texts.h"
+
+namespace {
+
+using FreeMemFunction = int(WINAPI*)();
+using TextFunction1 = char*(WINAPI*)(const char*);
+using TextFunction2 = char*(WINAPI*)(const char*, const void*);
+
+struct Function {
+    const char* name;
+    const char* exportName;
+    const char* bits;  // null for the one-argument exports
+};
+// In the order of CodePageText::digests.
+const Function Functions[10] = {
+    {"MD5", "cifrado_md5", nullptr},       {"SHA-1", "cifrado_SHA1", nullptr},    {"SHA-224", "cifrado_SHA2", "224"},
+    {"SHA-256", "cifrado_SHA2", "256"},    {"SHA-384", "cifrado_SHA2", "384"},    {"SHA-512", "cifrado_SHA2", "512"},
+    {"SHA3-224", "cifrado_SHA3", "224"},   {"SHA3-256", "cifrado_SHA3", "256"},   {"SHA3-384", "cifrado_SHA3", "384"},
+    {"SHA3-512", "cifrado_SHA3", "512"},
+};
+
+unsigned ExpectedCodePage()
+{
+    const char* text = std::getenv("QV_EXPECTED_ACP");
+    return text ? static_cast<unsigned>(std::strtoul(text, nullptr, 10)) : 0;
+}
+
+class CodePage : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        module = LoadLibraryA("quorvalent.dll");
+        ASSERT_NE(module, nullptr) << "quorvalent.dll did not load";
+        freeMem = reinterpret_cast<FreeMemFunction>(reinterpret_cast<void*>(GetProcAddress(module, "FreeMem")));
+        ASSERT_NE(freeMem, nullptr);
+    }
+    void TearDown() override
+    {
+        if (module) FreeLibrary(module);
+    }
+
+    std::string Take(char* result) const
+    {
+        std::string copy = result ? result : "<null>";
+        freeMem();
+        return copy;
+    }
+    std::string Digest(const Function& function, const char* text) const
+    {
+        FARPROC address = GetProcAddress(module, function.exportName);
+        if (!address) return "<no export>";
+        void* pointer = reinterpret_cast<void*>(address);
+        return function.bits ? Take(reinterpret_cast<TextFunction2>(pointer)(text, function.bits))
+                             : Take(reinterpret_cast<TextFunction1>(pointer)(text));
+    }
+    std::string Rot13(const char* text) const
+    {
+        auto rot13 = reinterpret_cast<TextFunction2>(reinterpret_cast<void*>(GetProcAddress(module, "text_rot13")));
+        return rot13 ? Take(rot13(text, nullptr)) : "<no export>";
+    }
+
+    HMODULE module = nullptr;
+    FreeMemFunction freeMem = nullptr;
+};
+
+TEST_F(CodePage, WineRunsInTheExpectedAnsiCodePage)
+{
+    const unsigned expected = ExpectedCodePage();
+    ASSERT_NE(expected, 0u) << "set QV_EXPECTED_ACP to the code page that the locale should give";
+    EXPECT_EQ(GetACP(), expected) << "LC_ALL=" << (std::getenv("LC_ALL") ? std::getenv("LC_ALL") : "")
+                                  << ": is that locale generated? (localedef -i ll_CC -f UTF-8 ll_CC.UTF-8)";
+}
+
+TEST_F(CodePage, DigestsAreOfTheCallersBytes)
+{
+    int texts = 0;
+    for (const CodePageText& row : CodePageTexts) {
+        if (row.codePage != GetACP()) continue;
+        ++texts;
+        for (size_t f = 0; f < std::size(Functions); ++f)
+            EXPECT_EQ(Digest(Functions[f], row.text), row.digests[f]) << Functions[f].name << ", " << row.name;
+    }
+    EXPECT_GE(texts, 2) << "no texts for code page " << GetACP();
+}
+
+// Only A-Z and a-z turn; every character of the code page, the halves of a
+// double-byte character included, comes back unchanged.
+TEST_F(CodePage, Rot13TurnsOnlyTheLatinLetters)
+{
+    int texts = 0;
+    for (const CodePageText& row : CodePageTexts) {
+        if (row.codePage != GetACP()) continue;
+        ++texts;
+        const std::string once = Rot13(row.text);
+        EXPECT_EQ(once, row.rot13) << row.name;
+        EXPECT_EQ(Rot13(once.c_str()), row.text) << row.name << ", twice";
+    }
+    EXPECT_GE(texts, 2) << "no texts for code page " << GetACP();
+}
+
+}  // namespace

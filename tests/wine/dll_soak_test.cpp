@@ -1,0 +1,206 @@
+// quorvalent.dll soaked: 100,000 export and FreeMem calls over mixed texts must leave
+// the library's heaps and the process's private bytes where they were after warm-up.
+#include <windows.h>
+#include <psapi.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+using FreeMemFunction = int(WINAPI*)();
+using TextFunction1 = char*(WINAPI*)(const char*);
+using TextFunction2 = char*(WINAPI*)(const char*, const void*);
+
+std::vector<HANDLE> ProcessHeaps()
+{
+    std::vector<HANDLE> heaps(256);
+    heaps.resize(GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data()));
+    return heaps;
+}
+
+int BusyBlocks(HANDLE heap)
+{
+    int count = 0;
+    PROCESS_HEAP_ENTRY entry{};
+    HeapLock(heap);
+    while (HeapWalk(heap, &entry))
+        if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) ++count;
+    HeapUnlock(heap);
+    return count;
+}
+
+// Private bytes as Windows counts them: committed memory private to the process.
+// Walked with VirtualQuery, since Wine's GetProcessMemoryInfo leaves PrivateUsage unset.
+size_t PrivateBytes()
+{
+    size_t total = 0;
+    MEMORY_BASIC_INFORMATION region{};
+    for (const char* address = nullptr; VirtualQuery(address, &region, sizeof region) == sizeof region;) {
+        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) total += region.RegionSize;
+        const char* next = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
+        if (next <= address) break;
+        address = next;
+    }
+    return total;
+}
+
+size_t WorkingSet()
+{
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    return GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters) ? counters.WorkingSetSize : 0;
+}
+
+// The DLL with its exports and the heaps that appeared when it loaded.
+struct Library {
+    Library()
+    {
+        const std::vector<HANDLE> before = ProcessHeaps();
+        module = LoadLibraryA("quorvalent.dll");
+        for (HANDLE heap : ProcessHeaps()) {
+            bool old = false;
+            for (HANDLE seen : before) old = old || seen == heap;
+            if (!old) heaps.push_back(heap);
+        }
+        freeMem = Resolve<FreeMemFunction>("FreeMem");
+        md5 = Resolve<TextFunction1>("cifrado_md5");
+        sha1 = Resolve<TextFunction1>("cifrado_SHA1");
+        sha2 = Resolve<TextFunction2>("cifrado_SHA2");
+        sha3 = Resolve<TextFunction2>("cifrado_SHA3");
+        rot13 = Resolve<TextFunction2>("text_rot13");
+    }
+    ~Library()
+    {
+        if (module) FreeLibrary(module);
+    }
+    Library(const Library&) = delete;
+    Library& operator=(const Library&) = delete;
+
+    template <typename Function>
+    Function Resolve(const char* name) const
+    {
+        return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+    }
+    bool Ready() const { return module && heaps.size() == 3 && freeMem && md5 && sha1 && sha2 && sha3 && rot13; }
+    int BusyBlocksInHeaps() const
+    {
+        int count = 0;
+        for (HANDLE heap : heaps) count += BusyBlocks(heap);
+        return count;
+    }
+
+    HMODULE module = nullptr;
+    std::vector<HANDLE> heaps;
+    FreeMemFunction freeMem = nullptr;
+    TextFunction1 md5 = nullptr;
+    TextFunction1 sha1 = nullptr;
+    TextFunction2 sha2 = nullptr;
+    TextFunction2 sha3 = nullptr;
+    TextFunction2 rot13 = nullptr;
+};
+
+// Bytes 1 to 255 from a seeded generator: short texts mostly, some past 5000 bytes.
+std::vector<std::string> MixedTexts()
+{
+    std::vector<std::string> texts = {"", "abc", "Hello, World!", std::string(20000, 'a')};
+    uint32_t state = 12345;
+    auto next = [&state] { return state = state * 1664525u + 1013904223u; };
+    for (size_t length : {1, 55, 56, 63, 64, 71, 72, 111, 112, 135, 136, 143, 144, 300, 4999, 5000, 5001, 12000}) {
+        std::string text(length, '\0');
+        for (char& c : text) c = static_cast<char>(1 + (next() >> 8) % 255);
+        texts.push_back(text);
+    }
+    return texts;
+}
+
+// One call shape: which export, and the bits text for SHA-2 and SHA-3.
+struct Call {
+    int exported;  // 0 MD5, 1 SHA-1, 2 SHA-2, 3 SHA-3, 4 ROT13
+    const char* bits;
+};
+const Call Calls[] = {{0, nullptr}, {1, nullptr}, {2, "224"}, {2, "256"}, {2, "384"}, {2, "512"}, {2, "100"},
+                      {3, "224"},   {3, "256"},   {3, "384"}, {3, "512"}, {3, ""},    {3, "-256"}, {4, nullptr}};
+
+char* Invoke(const Library& library, const Call& call, const char* text)
+{
+    switch (call.exported) {
+    case 0: return library.md5(text);
+    case 1: return library.sha1(text);
+    case 2: return library.sha2(text, call.bits);
+    case 3: return library.sha3(text, call.bits);
+    default: return library.rot13(text, nullptr);
+    }
+}
+
+TEST(DllSoak, HundredThousandCallsLeaveHeapsAndPrivateBytesFlat)
+{
+    Library library;
+    ASSERT_TRUE(library.Ready()) << "quorvalent.dll did not load with three heaps and six exports";
+    const std::vector<std::string> texts = MixedTexts();
+    const size_t shapes = texts.size() * std::size(Calls);
+
+    // Warm-up: every text through every call shape once, keeping the results.
+    std::vector<std::string> expected(shapes);
+    for (size_t shape = 0; shape < shapes; ++shape) {
+        char* result = Invoke(library, Calls[shape % std::size(Calls)], texts[shape / std::size(Calls)].c_str());
+        ASSERT_NE(result, nullptr) << "shape " << shape;
+        expected[shape] = result;
+        library.freeMem();
+    }
+    const int busyBefore = library.BusyBlocksInHeaps();
+    const size_t privateBefore = PrivateBytes();
+    const size_t workingSetBefore = WorkingSet();
+    ASSERT_GT(privateBefore, 0u) << "VirtualQuery found no private memory";
+
+    constexpr int CallCount = 100000;
+    int busyPeak = busyBefore;
+    size_t privatePeak = privateBefore;
+    uint32_t state = 777;
+    for (int i = 1; i <= CallCount; ++i) {
+        state = state * 1664525u + 1013904223u;
+        const size_t shape = (state >> 8) % shapes;
+        char* result = Invoke(library, Calls[shape % std::size(Calls)], texts[shape / std::size(Calls)].c_str());
+        if (!result || expected[shape] != result) {
+            library.freeMem();
+            FAIL() << "call " << i << ", shape " << shape << ": " << (result ? "a different result" : "null");
+        }
+        library.freeMem();
+        if (i % 10000 == 0) {
+            const int busy = library.BusyBlocksInHeaps();
+            busyPeak = busy > busyPeak ? busy : busyPeak;
+            const size_t privateNow = PrivateBytes();
+            privatePeak = privateNow > privatePeak ? privateNow : privatePeak;
+            ASSERT_EQ(busy, busyBefore) << "after " << i << " calls";
+        }
+    }
+    const int busyAfter = library.BusyBlocksInHeaps();
+    const size_t privateAfter = PrivateBytes();
+    std::printf("soak: %d calls; busy blocks %d before, %d after (peak %d); private bytes %zu before, %zu after "
+                "(peak %zu); working set %zu before, %zu after\n",
+                CallCount, busyBefore, busyAfter, busyPeak, privateBefore, privateAfter, privatePeak, workingSetBefore,
+                WorkingSet());
+    EXPECT_EQ(busyAfter, busyBefore);
+    // A heap may keep a few freed pages for reuse; a leak of one small block per
+    // call would show as megabytes.
+    constexpr size_t Tolerance = 512 * 1024;
+    EXPECT_LE(privatePeak, privateBefore + Tolerance);
+}
+
+TEST(DllSoak, TenCallsWithoutFreeMemLeaveTenBlocks)
+{
+    Library library;
+    ASSERT_TRUE(library.Ready());
+    const int before = library.BusyBlocksInHeaps();
+    const std::vector<std::string> texts = MixedTexts();
+    for (size_t i = 0; i < 10; ++i) ASSERT_NE(Invoke(library, Calls[i % std::size(Calls)], texts[i + 1].c_str()), nullptr);
+    EXPECT_EQ(library.BusyBlocksInHeaps(), before + 10) << "each result stays until unload";
+    library.freeMem();
+    EXPECT_EQ(library.BusyBlocksInHeaps(), before + 9) << "FreeMem releases the last result only";
+}
+
+}  // namespace
