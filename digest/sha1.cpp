@@ -6,6 +6,7 @@
 #include <type_traits>
 
 #include "digest/byte_order.h"
+#include "digest/cpu.h"
 #include "runtime/heaps.h"
 
 static_assert(std::is_standard_layout_v<Sha1Context> && offsetof(Sha1Context, header) == 0,
@@ -20,21 +21,29 @@ static constexpr uint8_t Sha1PadFirst = 0x80;
 static constexpr uint8_t Sha1PadZero = 0x00;
 
 // The message schedule is a circular array of 16 words held in the 64 bytes under
-// compression: word t (t >= 16) replaces word t - 16 in slot t mod 16. The slots keep
-// the message's big-endian byte order, so a slot reads the same before and after it
-// is rewritten; the compiler forwards each stored word to its later readers.
+// compression: word t (t >= 16) replaces word t - 16 in slot t mod 16. Each message
+// word is byte-swapped once, as it is read, and its slot then holds it in the
+// machine's order, so the 64 schedule steps need no byte swaps of their own.
 template <int Step>
-inline uint32_t Sha1ScheduleWord(uint8_t* words)
+inline uint32_t Sha1MessageWord(const uint8_t* bytes, uint8_t* words)
 {
-    const uint32_t word = RotateLeft32<1>(LoadBigEndian32(words + 4 * ((Step - 3) & 15)) ^
-                                          LoadBigEndian32(words + 4 * ((Step - 8) & 15)) ^
-                                          LoadBigEndian32(words + 4 * ((Step - 14) & 15)) ^
-                                          LoadBigEndian32(words + 4 * (Step & 15)));
-    StoreBigEndian32Word(words + 4 * (Step & 15), word);
+    const uint32_t word = LoadBigEndian32(bytes + 4 * Step);
+    StoreLittleEndian32(words + 4 * Step, word);
     return word;
 }
 
-#define SHA1_LOAD(step) LoadBigEndian32(words + 4 * (step))
+template <int Step>
+inline uint32_t Sha1ScheduleWord(uint8_t* words)
+{
+    const uint32_t word = RotateLeft32<1>(LoadLittleEndian32(words + 4 * ((Step - 3) & 15)) ^
+                                          LoadLittleEndian32(words + 4 * ((Step - 8) & 15)) ^
+                                          LoadLittleEndian32(words + 4 * ((Step - 14) & 15)) ^
+                                          LoadLittleEndian32(words + 4 * (Step & 15)));
+    StoreLittleEndian32(words + 4 * (Step & 15), word);
+    return word;
+}
+
+#define SHA1_LOAD(step) Sha1MessageWord<step>(bytes, words)
 #define SHA1_NEXT(step) Sha1ScheduleWord<step>(words)
 
 // One step, renaming instead of moving: the caller rotates the roles of a..e.
@@ -45,14 +54,11 @@ inline uint32_t Sha1ScheduleWord(uint8_t* words)
 #define SHA1_PARITY(a, b, c, d, e, word, constant) SHA1_STEP(b ^ c ^ d, a, b, e, word, constant)
 #define SHA1_MAJ(a, b, c, d, e, word, constant) SHA1_STEP((b & c) | (d & (b | c)), a, b, e, word, constant)
 
-// Writes the schedule over the 64 bytes it works on: the given ones, or copy when there is one.
-static void Sha1Compress(uint32_t* chain, uint8_t* bytes, uint8_t* copy)
+// Writes the schedule over the 64 bytes it works on: the given ones, or copy when
+// there is one. The copy is made word by word as the first 16 steps read the message.
+[[gnu::always_inline]] static inline void Sha1Steps(uint32_t* chain, uint8_t* bytes, uint8_t* copy)
 {
-    uint8_t* words = bytes;
-    if (copy) {
-        std::memcpy(copy, bytes, 64);
-        words = copy;
-    }
+    uint8_t* words = copy ? copy : bytes;
     uint32_t a = chain[0], b = chain[1], c = chain[2], d = chain[3], e = chain[4];
 
     // clang-format off
@@ -148,6 +154,30 @@ static void Sha1Compress(uint32_t* chain, uint8_t* bytes, uint8_t* copy)
     chain[4] += e;
 }
 
+#if defined(__x86_64__)
+// The same steps where the processor has RORX: rotating into another register
+// spares the copy that keeps a and b for the next step.
+[[gnu::target("bmi2")]] void Sha1CompressBmi2(uint32_t* chain, uint8_t* bytes, uint8_t* copy)
+{
+    Sha1Steps(chain, bytes, copy);
+}
+
+void Sha1CompressPortable(uint32_t* chain, uint8_t* bytes, uint8_t* copy) { Sha1Steps(chain, bytes, copy); }
+#endif
+
+static void Sha1Compress(uint32_t* chain, uint8_t* bytes, uint8_t* copy)
+{
+#if defined(__x86_64__)
+    if (CpuHasBmi2()) {
+        Sha1CompressBmi2(chain, bytes, copy);
+    } else {
+        Sha1CompressPortable(chain, bytes, copy);
+    }
+#else
+    Sha1Steps(chain, bytes, copy);
+#endif
+}
+
 static Sha1Context* Sha1State(DigestContext* context) { return reinterpret_cast<Sha1Context*>(context); }
 
 DigestContext* QV_STDCALL Sha1Create(int32_t, int32_t flag)
@@ -162,10 +192,11 @@ DigestContext* QV_STDCALL Sha1Create(int32_t, int32_t flag)
     return &sha1->header;
 }
 
-void QV_STDCALL Sha1Update(DigestContext* context, uint8_t* data, uint32_t length)
+// Sha1Update's body. Finish feeds its padding through it one byte at a time, and
+// inlined there with a length of 1 each feed shrinks to a store and a count.
+[[gnu::always_inline]] static inline void Sha1Absorb(Sha1Context* sha1, uint8_t* data, uint32_t length)
 {
     if (length == 0) return;
-    Sha1Context* sha1 = Sha1State(context);
     uint8_t* copy = sha1->preserveInput ? sha1->workspace : nullptr;
     const uint32_t index = (sha1->bitCountLow >> 3) & 63;
     // The bit count is 64 bits in two halves; the carry comes from the wrap of the low half.
@@ -187,11 +218,16 @@ void QV_STDCALL Sha1Update(DigestContext* context, uint8_t* data, uint32_t lengt
     std::memcpy(sha1->block, data + position, length - position);
 }
 
+void QV_STDCALL Sha1Update(DigestContext* context, uint8_t* data, uint32_t length)
+{
+    Sha1Absorb(Sha1State(context), data, length);
+}
+
 // Feeds one padding byte. A single byte only ever goes through block, never
 // into an in-place compression, so the read-only constant is never written.
-static void Sha1FeedPadding(DigestContext* context, const uint8_t& byte)
+static void Sha1FeedPadding(Sha1Context* sha1, const uint8_t& byte)
 {
-    Sha1Update(context, const_cast<uint8_t*>(&byte), 1);
+    Sha1Absorb(sha1, const_cast<uint8_t*>(&byte), 1);
 }
 
 // Clears a local as well; a plain memset of a dead local would be dropped.
@@ -209,9 +245,9 @@ void QV_STDCALL Sha1Finish(DigestContext* context)
     StoreBigEndian32Word(lengthBytes, sha1->bitCountHigh);
     StoreBigEndian32Word(lengthBytes + 4, sha1->bitCountLow);
 
-    Sha1FeedPadding(context, Sha1PadFirst);
-    while ((sha1->bitCountLow & 0x1F8) != 0x1C0) Sha1FeedPadding(context, Sha1PadZero);
-    Sha1Update(context, lengthBytes, 8);
+    Sha1FeedPadding(sha1, Sha1PadFirst);
+    while ((sha1->bitCountLow & 0x1F8) != 0x1C0) Sha1FeedPadding(sha1, Sha1PadZero);
+    Sha1Absorb(sha1, lengthBytes, 8);
 
     for (int i = 0; i < 5; ++i) StoreBigEndian32Word(sha1->header.digest + 4 * i, sha1->chain[i]);
     Sha1Wipe(sha1->block, sizeof sha1->block);

@@ -18,3 +18,10 @@ DigestContext* QV_STDCALL Sha1Create(int32_t bits, int32_t flag);
 void QV_STDCALL Sha1Update(DigestContext* context, uint8_t* data, uint32_t length);
 void QV_STDCALL Sha1Finish(DigestContext* context);
 void QV_STDCALL Sha1Release(DigestContext* context);
+
+#if defined(__x86_64__)
+// The two forms of the compression picked between on x86-64, by whether the
+// processor has BMI2; copy is null or the 64-byte area the schedule goes to.
+void Sha1CompressBmi2(uint32_t* chain, uint8_t* bytes, uint8_t* copy);
+void Sha1CompressPortable(uint32_t* chain, uint8_t* bytes, uint8_t* copy);
+#endif

@@ -51,6 +51,11 @@ void Sha512Final(Sha512State* state, uint8_t* out);
 // One block into the chaining values; the block is only read.
 void Sha256Compress(uint32_t chain[8], const uint8_t* block);
 void Sha512Compress(uint64_t chain[8], const uint8_t* block);
+#if defined(__i386__)
+// The two forms Sha512Compress picks between on 32-bit x86, by whether the processor has SSE2.
+void Sha512CompressSse2(uint64_t chain[8], const uint8_t* block);
+void Sha512CompressPortable(uint64_t chain[8], const uint8_t* block);
+#endif
 
 // The first count bytes of the chaining values, each value most significant byte first.
 void StoreBigEndian32(uint8_t* out, const uint32_t* chain, uint32_t count);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "digest/byte_order.h"
+#include "digest/cpu.h"
 #include "runtime/heaps.h"
 
 // Stored in position once the last block is absorbed.
@@ -88,7 +89,7 @@ static constexpr uint64_t KeccakRoundConstants[24] = {
     }
 }
 
-void KeccakPermute(uint64_t state[25])
+[[gnu::always_inline]] static inline void KeccakRounds(uint64_t state[25])
 {
     // A local working copy, written back once, lets the compiler keep lanes in
     // registers across the steps instead of reloading them through the pointer.
@@ -128,6 +129,28 @@ void KeccakPermute(uint64_t state[25])
         lanes[0] ^= roundConstant;  // iota
     }
     std::memcpy(state, lanes, sizeof lanes);
+}
+
+#if defined(__x86_64__)
+// The same rounds where the processor has ANDN: chi's ~a & b becomes one
+// instruction instead of a copy, a NOT and an AND. (GCC splits the 64-bit
+// lanes of a 32-bit build without ANDN, so there the plain rounds serve.)
+[[gnu::target("bmi")]] void KeccakPermuteBmi1(uint64_t state[25]) { KeccakRounds(state); }
+
+void KeccakPermutePortable(uint64_t state[25]) { KeccakRounds(state); }
+#endif
+
+void KeccakPermute(uint64_t state[25])
+{
+#if defined(__x86_64__)
+    if (CpuHasBmi1()) {
+        KeccakPermuteBmi1(state);
+    } else {
+        KeccakPermutePortable(state);
+    }
+#else
+    KeccakRounds(state);
+#endif
 }
 
 [[gnu::always_inline]] static inline void XorBlockLane(uint64_t* lanes, const uint8_t* block, int index)

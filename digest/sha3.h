@@ -35,3 +35,8 @@ void Sha3SpongeFinal(KeccakSponge* sponge, uint8_t* out);
 void Sha3AbsorbBlock(KeccakSponge* sponge, const uint8_t* block, uint32_t rate);
 // Keccak-f[1600] in place.
 void KeccakPermute(uint64_t state[25]);
+#if defined(__x86_64__)
+// The two forms KeccakPermute picks between on x86-64, by whether the processor has BMI1.
+void KeccakPermuteBmi1(uint64_t state[25]);
+void KeccakPermutePortable(uint64_t state[25]);
+#endif

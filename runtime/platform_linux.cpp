@@ -2,6 +2,7 @@
 // destroyed, and Windows-1252 as the fixed ANSI code page.
 #include <cstdlib>
 
+#include "runtime/ascii.h"
 #include "runtime/platform.h"
 
 namespace {
@@ -107,6 +108,7 @@ int32_t PlatformAnsiToText(const char* bytes, int32_t byteCount, TextUnit* out, 
     if (byteCount <= 0) return 0;
     if (!out) return byteCount;  // one code unit per byte
     int32_t count = byteCount < capacity ? byteCount : capacity;
+    if (WidenAscii(bytes, count, out)) return count;
     for (int32_t i = 0; i < count; ++i) out[i] = DecodeByte(static_cast<unsigned char>(bytes[i]));
     return count;
 }
@@ -114,16 +116,13 @@ int32_t PlatformAnsiToText(const char* bytes, int32_t byteCount, TextUnit* out, 
 int32_t PlatformTextToAnsi(const TextUnit* units, int32_t unitCount, char* out, int32_t capacity)
 {
     if (unitCount == 0) return 0;
-    int32_t written = 0;
-    for (int32_t i = 0; unitCount < 0 || i < unitCount; ++i) {
-        // Each half of a surrogate pair becomes a substitute of its own, as on Windows.
-        char16_t unit = units[i];
-        if (out) {
-            if (written >= capacity) return 0;  // too small: the platform reports 0
-            out[written] = EncodeUnit(unit);
-        }
-        ++written;
-        if (unitCount < 0 && unit == 0) break;
-    }
-    return written;
+    // Every code unit becomes one byte, so measuring is counting; with -1 the
+    // terminator is converted too. Each half of a surrogate pair becomes a
+    // substitute of its own, as on Windows.
+    const int32_t count = unitCount < 0 ? UnitsBeforeZero(units) + 1 : unitCount;
+    if (!out) return count;
+    if (count > capacity) return 0;  // too small: the platform reports 0
+    if (NarrowAscii(units, count, out)) return count;
+    for (int32_t i = 0; i < count; ++i) out[i] = EncodeUnit(units[i]);
+    return count;
 }

@@ -1,6 +1,7 @@
 // The platform layer on Windows: KERNEL32 private heaps and the active ANSI code page.
 #include <windows.h>
 
+#include "runtime/ascii.h"
 #include "runtime/platform.h"
 
 PlatformHeap PlatformHeapCreate()
@@ -38,14 +39,23 @@ int32_t PlatformHeapLiveBlocks(PlatformHeap heap)
     return count;
 }
 
+// Converting plain ASCII needs no code page: its bytes are the same characters
+// in every ANSI code page, single-byte, double-byte (no lead byte is below 0x80)
+// or UTF-8. The platform converts a text as soon as another character shows up,
+// and does all the measuring.
 int32_t PlatformAnsiToText(const char* bytes, int32_t byteCount, TextUnit* out, int32_t capacity)
 {
     if (byteCount == 0) return 0;
+    if (out && byteCount <= capacity && WidenAscii(bytes, byteCount, out)) return byteCount;
     return MultiByteToWideChar(CP_ACP, 0, bytes, byteCount, out, capacity);
 }
 
 int32_t PlatformTextToAnsi(const TextUnit* units, int32_t unitCount, char* out, int32_t capacity)
 {
     if (unitCount == 0) return 0;
+    // -1 means up to and including the terminator; the exact count says the
+    // same, and lets the platform measure without looking for the end itself.
+    if (unitCount < 0) unitCount = UnitsBeforeZero(units) + 1;
+    if (out && unitCount <= capacity && NarrowAscii(units, unitCount, out)) return unitCount;
     return WideCharToMultiByte(CP_ACP, 0, units, unitCount, out, capacity, nullptr, nullptr);
 }

@@ -1,8 +1,7 @@
 // Internal texts and their conversion to and from the ANSI code page.
 #include "runtime/text.h"
 
-#include <cstring>
-
+#include "runtime/ascii.h"
 #include "runtime/heaps.h"
 
 TextUnit* NewText(int32_t count)
@@ -21,7 +20,7 @@ TextUnit* ReadText(const char* memory)
 {
     // A null argument reads as the empty text rather than faulting; a text too
     // long for the signed counts of the conversions is refused, not cut short.
-    size_t length = memory ? std::strlen(memory) : 0;
+    size_t length = memory ? BytesBeforeZero(memory) : 0;
     if (length >= INT32_MAX) return nullptr;
     int32_t byteCount = static_cast<int32_t>(length);
     int32_t count = PlatformAnsiToText(memory, byteCount, nullptr, 0);
@@ -65,17 +64,14 @@ char* NewAnsiBlock(const TextUnit* text)
 int32_t MeasureMemoryText(const char* memory)
 {
     if (!memory) return 0;
-    size_t length = std::strlen(memory);
+    size_t length = BytesBeforeZero(memory);
     // Texts past 2 GiB do not fit the signed counts of the conversions.
     return length > INT32_MAX ? INT32_MAX : static_cast<int32_t>(length);
 }
 
 int32_t TextLength(const TextUnit* text)
 {
-    if (!text) return 0;
-    int32_t length = 0;
-    while (text[length]) ++length;
-    return length;
+    return text ? UnitsBeforeZero(text) : 0;
 }
 
 bool TextEquals(const TextUnit* a, const TextUnit* b)
