@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# Runs the three benchmarks (x86-64 and 32-bit Linux against libcrypto, the DLL
+# under Wine against bcrypt.dll) and writes docs/benchmarks.md and docs/benchmarks.png.
+# Usage: tools/bench.sh [--quick | --report-only]; QV_BENCH_BUILD names the build root
+# (default build). The raw results stay in <root>/bench-results; --report-only
+# writes the page and the chart again from them.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source tools/prereqs.sh
+qv_require cmake ninja g++ gnuplot benchmark benchmark32 openssl openssl32 multilib i686-w64-mingw32-g++-posix wine
+
+root="${QV_BENCH_BUILD:-build}"
+repetitions=5
+min_time=0.1
+windows_repetitions=9
+report_only=false
+case "${1:-}" in
+    --quick) repetitions=3 min_time=0.02 windows_repetitions=3 ;;
+    --report-only) report_only=true ;;
+    "") ;;
+    *) echo "usage: tools/bench.sh [--quick | --report-only]" >&2; exit 2 ;;
+esac
+# libcrypto's x86 code without SSSE3, AVX and everything of CPUID leaf 7 (AVX2,
+# SHA extensions, BMI): the scalar reference our portable code competes with.
+scalar_mask="~0x1800020000000000:~0xffffffffffffffff"
+work="$root/bench-results"
+
+build() {
+    local preset="$1"
+    shift
+    echo "== building $preset in $root/$preset"
+    cmake --preset "$preset" -B "$root/$preset" >"$work/configure-$preset.log" || {
+        cat "$work/configure-$preset.log"
+        exit 1
+    }
+    cmake --build "$root/$preset" -j2 --target "$@"
+}
+
+# Each benchmark repeats, the repetitions of all benchmarks run in random order,
+# and the report takes medians: the machine may be shared. Both runs time ours
+# too, so that each ratio compares figures of one run.
+run_linux() {
+    local preset="$1"
+    local binary="$root/$preset/bin/digest_bench"
+    local common=(--benchmark_repetitions="$repetitions" --benchmark_report_aggregates_only=true
+                  --benchmark_enable_random_interleaving=true --benchmark_min_time="$min_time"
+                  --benchmark_out_format=json)
+    echo "== $preset: ours and libcrypto as it dispatches"
+    "$binary" "${common[@]}" --benchmark_out="$work/$preset-default.json" >"$work/$preset-default.log" 2>&1 || {
+        cat "$work/$preset-default.log"
+        exit 1
+    }
+    echo "== $preset: ours and libcrypto scalar (OPENSSL_ia32cap=$scalar_mask)"
+    OPENSSL_ia32cap="$scalar_mask" "$binary" "${common[@]}" --benchmark_out="$work/$preset-scalar.json" \
+        >"$work/$preset-scalar.log" 2>&1 || {
+        cat "$work/$preset-scalar.log"
+        exit 1
+    }
+}
+
+if $report_only; then
+    [[ -f "$work/settings" ]] || { echo "no results in $work: run tools/bench.sh first" >&2; exit 1; }
+    source "$work/settings"
+else
+    rm -rf "$work"
+    mkdir -p "$work"
+    build host digest_bench
+    build host32 digest_bench
+    build win32 windows_bench quorvalent
+    run_linux host
+    run_linux host32
+
+    echo "== win32: quorvalent.dll and bcrypt.dll under Wine"
+    wine_prefix="$(realpath "$root/win32")/wineprefix"
+    [[ -d "$wine_prefix" ]] || tools/wine-run --prefix "$wine_prefix" --init
+    tools/wine-run --prefix "$wine_prefix" "$root/win32/bin/windows_bench.exe" \
+        --repetitions "$windows_repetitions" >"$work/windows.txt"
+    printf 'repetitions=%s\nwindows_repetitions=%s\n' "$repetitions" "$windows_repetitions" >"$work/settings"
+fi
+
+mkdir -p docs
+python3 tools/bench_report.py --work "$work" --markdown docs/benchmarks.md --plot-data "$work/plot.dat" \
+    --repetitions "$repetitions" --windows-repetitions "$windows_repetitions"
+gnuplot -e "data='$work/plot.dat'; output='docs/benchmarks.png'" tools/bench_chart.gp
+echo "wrote docs/benchmarks.md and docs/benchmarks.png"
