@@ -1,6 +1,9 @@
 // Feeding patterns for the digest plugins, shared by every plugin's tests.
 #include "tests/support/digest_runner.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <cstring>
 
 #include "digest/plugin.h"
@@ -13,6 +16,7 @@ const char* FeedName(Feed feed)
     case Feed::Bytewise: return "bytewise";
     case Feed::Pieces: return "pieces";
     case Feed::Unaligned: return "unaligned";
+    case Feed::PieceList: return "piece list";
     }
     return "?";
 }
@@ -53,6 +57,16 @@ Bytes RunPlugin(int32_t id, int32_t bits, const Bytes& message, Feed feed, int32
         plugin->update(context, data + done, 0);
         break;
     }
+    case Feed::PieceList: {
+        uint32_t done = 0;
+        for (uint32_t piece : {1u, 70u, 2u, 144u, 5u, 200u, UINT32_MAX}) {
+            piece = std::min(piece, length - done);
+            plugin->update(context, data + done, 0);
+            plugin->update(context, data + done, piece);
+            done += piece;
+        }
+        break;
+    }
     }
     plugin->finish(context);
     Bytes digest(context->digest, context->digest + context->digestBits / 8);
@@ -75,4 +89,14 @@ std::string DriverHex(int32_t id, int32_t bits, const Bytes& message)
     std::string out = Narrow(text);
     FreeText(text);
     return out;
+}
+
+void ExpectEveryFeed(int32_t id, int32_t bits, const Bytes& message, const std::string& expected,
+                     const std::string& where)
+{
+    EXPECT_EQ(DriverHex(id, bits, message), expected) << where << " driver";
+    for (Feed feed : AllFeeds)
+        for (int32_t flag : {1, 0})
+            EXPECT_EQ(ToHex(RunPlugin(id, bits, message, feed, flag)), expected)
+                << where << " feed " << FeedName(feed) << " flag " << flag;
 }

@@ -11,14 +11,20 @@ enum class Feed {
     Bytewise,    // one update per byte
     Pieces,      // pseudo-random piece sizes, with zero-length calls between them
     Unaligned,   // the whole message at an address one byte past a multiple of 8
+    PieceList,   // 1, 70, 2, 144, 5 and 200 bytes, then the rest, each after an empty update
 };
 
 const char* FeedName(Feed feed);
-constexpr Feed AllFeeds[] = {Feed::Whole, Feed::Bytewise, Feed::Pieces, Feed::Unaligned};
+constexpr Feed AllFeeds[] = {Feed::Whole, Feed::Bytewise, Feed::Pieces, Feed::Unaligned, Feed::PieceList};
 
 // The digest bytes (digestBits / 8 of them), or an empty vector when create refuses.
 // The plugin must be registered. flag is create's second argument.
 Bytes RunPlugin(int32_t id, int32_t bits, const Bytes& message, Feed feed, int32_t flag = 1);
+
+// One known answer through the driver and through every feed with create's flag
+// 1 and 0; each failure names where the vector came from and how it was fed.
+void ExpectEveryFeed(int32_t id, int32_t bits, const Bytes& message, const std::string& expected,
+                     const std::string& where);
 
 // ComputeDigestHex over the message, as a narrow string.
 std::string DriverHex(int32_t id, int32_t bits, const Bytes& message);
