@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/hex.h"
 #include "boundary/entry.h"
 #include "digest/plugin.h"
 #include "quorvalent.h"
@@ -67,16 +68,6 @@ constexpr Digest Digests[] = {
 constexpr uint32_t MessageSizes[] = {64, 1024, 16 * 1024, 1024 * 1024};
 constexpr uint32_t TextSizes[] = {16, 64, 4096};
 
-// The caller's own encoding of libcrypto's digest, the same lowercase digits as ours.
-void HexEncode(const unsigned char* bytes, unsigned count, char* out)
-{
-    static constexpr char HexDigits[] = "0123456789abcdef";
-    for (unsigned i = 0; i < count; ++i) {
-        out[2 * i] = HexDigits[bytes[i] >> 4];
-        out[2 * i + 1] = HexDigits[bytes[i] & 15];
-    }
-    out[2 * count] = 0;
-}
 
 // One message for every benchmark: printable bytes, so a prefix of it is also a text.
 std::vector<char>& Message()

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/hex.h"
 #include "quorvalent.h"
 
 namespace {
@@ -60,16 +61,6 @@ char* CallExport(const Exports& exports, const Digest& digest, const char* text)
     return digest.bytes == 16 ? exports.md5(text) : exports.sha1(text);
 }
 
-// What a caller of BCryptHash writes to get the same text as the export.
-void HexEncode(const unsigned char* bytes, ULONG count, char* out)
-{
-    static const char HexDigits[] = "0123456789abcdef";
-    for (ULONG i = 0; i < count; ++i) {
-        out[2 * i] = HexDigits[bytes[i] >> 4];
-        out[2 * i + 1] = HexDigits[bytes[i] & 15];
-    }
-    out[2 * count] = 0;
-}
 
 void BcryptHex(BCRYPT_ALG_HANDLE algorithm, const Digest& digest, const char* text, char* out)
 {
