@@ -12,6 +12,7 @@
 
 #include "digest/plugin.h"
 #include "tests/differential/shared_library.h"
+#include "tests/support/long_texts.h"
 #include "tests/support/vectors.h"
 
 namespace {
@@ -243,16 +244,6 @@ uint32_t PickTextLength(Random& random)
     if (kind < 70) return random.Below(301);
     if (kind < 97) return random.Below(5001);
     return random.Between(5001, 70000);  // past every fixed scratch size
-}
-
-std::string Rot13Model(const std::string& text)
-{
-    std::string out = text;
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>((c - 'A' + 13) % 26 + 'A');
-        else if (c >= 'a' && c <= 'z') c = static_cast<char>((c - 'a' + 13) % 26 + 'a');
-    }
-    return out;
 }
 
 constexpr uint32_t ExportTexts = 12000;

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "tests/differential/shared_library.h"
+#include "tests/support/long_texts.h"
 #include "tests/support/vectors.h"
 
 namespace {
@@ -53,7 +54,7 @@ std::string Reference(const Function& function, const std::string& text)
 }
 
 // Every nonzero byte; the i / 251 term shifts the cycle so it lines up with no block.
-std::string PatternText(size_t length)
+std::string ShiftedPatternText(size_t length)
 {
     std::string text(length, '\0');
     for (size_t i = 0; i < length; ++i) text[i] = static_cast<char>(1 + (i * 7 + i / 251) % 255);
@@ -66,7 +67,7 @@ TEST(ExportLimits, TextPast2To32BitsMatchesLibcrypto)
 {
     const SharedLibrary& library = LoadSharedLibrary();
     ASSERT_NE(library.handle, nullptr) << QV_SHARED_LIBRARY << ": " << library.error;
-    const std::string text = PatternText((size_t{1} << 29) + 4099);
+    const std::string text = ShiftedPatternText((size_t{1} << 29) + 4099);
     // One function per length-field layout: MD5's little-endian 64 bits, SHA-1 and
     // SHA-256's big-endian 64, SHA-512's 128; SHA-3 counts its position in the rate.
     for (size_t index : {0, 1, 3, 5, 7}) {
@@ -127,15 +128,6 @@ std::string RunCapped(const SharedLibrary& library, const std::string& text, con
     return got == static_cast<ssize_t>(sizeof outcomes) ? std::string(outcomes, sizeof outcomes) : "no report";
 }
 
-std::string Rot13(std::string text)
-{
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>((c - 'A' + 13) % 26 + 'A');
-        else if (c >= 'a' && c <= 'z') c = static_cast<char>((c - 'a' + 13) % 26 + 'a');
-    }
-    return text;
-}
-
 // An 8 MiB text needs 16 MiB as UTF-16, 8 more as scratch, 16 more for ROT13's
 // output and 8 for its result: the sweep makes each of those allocations fail in
 // turn. Every call must give null, an empty text or the right result, never crash.
@@ -143,10 +135,10 @@ TEST(ExportLimits, FailedAllocationsGiveNullOrEmptyAndNoCrash)
 {
     const SharedLibrary& library = LoadSharedLibrary();
     ASSERT_NE(library.handle, nullptr) << QV_SHARED_LIBRARY << ": " << library.error;
-    const std::string text = PatternText(size_t{8} << 20);
+    const std::string text = ShiftedPatternText(size_t{8} << 20);
     std::string expected[CappedCalls];
     for (size_t i = 0; i < std::size(CappedDigests); ++i) expected[i] = Reference(Functions[CappedDigests[i]], text);
-    expected[CappedCalls - 1] = Rot13(text);
+    expected[CappedCalls - 1] = Rot13Model(text);
     int counts[4] = {};  // n, e, r, w
     for (size_t headroom = 0; headroom <= (size_t{64} << 20); headroom += size_t{2} << 20) {
         int status = 0;

@@ -111,6 +111,19 @@ TEST(DigestExports, LongTextsAndHighBytesMatchAnOutsideReference)
                 << DigestFunctions[f].name << ", " << ExpectedLongTexts[t].name;
 }
 
+TEST(DigestExports, TextsAtEveryBlockBoundaryMatchAnOutsideReference)
+{
+    for (const ExpectedPatternText& expected : ExpectedPatternTexts) {
+        const std::string text = PatternText(expected.length);
+        for (size_t f = 0; f < std::size(DigestFunctions); ++f) {
+            // The empty text has a result of its own: the empty text.
+            const std::string digest = expected.length == 0 ? "" : expected.digests[f];
+            EXPECT_EQ(CallDigest(DigestFunctions[f], text.c_str()), digest)
+                << DigestFunctions[f].name << ", pattern text of " << expected.length << " bytes";
+        }
+    }
+}
+
 TEST(Rot13Export, TwiceGivesBackTheText)
 {
     const ExportTable& exports = Exports();
