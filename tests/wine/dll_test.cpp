@@ -13,43 +13,6 @@
 
 namespace {
 
-#if defined(__i386__)
-// Calls function with count 32-bit arguments pushed right to left and returns
-// how many bytes the callee removed from the stack; the callee's EAX goes to *result.
-extern "C" uint32_t MeasureStackCleanup(const void* function, uint32_t count, const uintptr_t* arguments,
-                                        uintptr_t* result);
-asm(R"(
-    .text
-    .globl _MeasureStackCleanup
-_MeasureStackCleanup:
-    pushl %ebp
-    movl %esp, %ebp
-    pushl %ebx
-    pushl %esi
-    pushl %edi
-    movl %esp, %ebx
-    movl 12(%ebp), %ecx
-    movl 16(%ebp), %esi
-1:  testl %ecx, %ecx
-    jz 2f
-    decl %ecx
-    pushl (%esi,%ecx,4)
-    jmp 1b
-2:  movl %esp, %edi
-    call *8(%ebp)
-    movl 20(%ebp), %ecx
-    movl %eax, (%ecx)
-    movl %esp, %eax
-    subl %edi, %eax
-    movl %ebx, %esp
-    popl %edi
-    popl %esi
-    popl %ebx
-    popl %ebp
-    ret
-)");
-#endif
-
 
 std::vector<HANDLE> ProcessHeaps()
 {
@@ -146,23 +109,6 @@ TEST(DllExports, ResolveByNameAndOrdinalToTheSameAddress)
         EXPECT_EQ(GetProcAddress(library.module, wrongCase), nullptr) << wrongCase << ": names are case sensitive";
     EXPECT_EQ(GetProcAddress(library.module, MAKEINTRESOURCEA(7)), nullptr) << "exactly six exports";
 }
-
-#if defined(__i386__)
-TEST(DllExports, EachCallRemovesItsOwnArguments)
-{
-    Library library;
-    ASSERT_NE(library.module, nullptr);
-    const uintptr_t text = reinterpret_cast<uintptr_t>("abc");
-    const uintptr_t arguments[2] = {text, 0};
-    for (const ExportRow& row : Exports) {
-        uintptr_t result = 0;
-        uint32_t removed = MeasureStackCleanup(reinterpret_cast<const void*>(GetProcAddress(library.module, row.name)),
-                                               row.argumentBytes / 4, arguments, &result);
-        EXPECT_EQ(removed, row.argumentBytes) << row.name;
-    }
-    library.Get<QuorvalentFreeMem>("FreeMem")();
-}
-#endif
 
 TEST(DllHeaps, LoadAddsThreePrivateHeapsAndUnloadRemovesThem)
 {
