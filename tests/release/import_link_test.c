@@ -21,6 +21,8 @@ int main(void)
     Expect("cifrado_md5", cifrado_md5("abc"), "900150983cd24fb0d6963f7d28e17f72");
     Expect("cifrado_SHA1", cifrado_SHA1("abc"), "a9993e364706816aba3e25717850c26c9cd0d89d");
     Expect("cifrado_SHA2", cifrado_SHA2("abc", "224"), "23097d223405d8228642a477bda255b32aadbce4bda0b3f7e36c9da7");
+    Expect("cifrado_SHA2 384", cifrado_SHA2("abc", "384"),
+           "cb00753f45a35e8bb5a03d699ac65007272c32ab0eded1631a8b605a43ff5bed8086072ba1e7cc2358baeca134c825a7");
     Expect("cifrado_SHA3", cifrado_SHA3("abc", "256"),
            "3a985da74fe225b2045c172d6bd390bd855f086e3e9d525b46bfe24511431532");
     Expect("text_rot13", text_rot13("Hello, World!", NULL), "Uryyb, Jbeyq!");
@@ -28,6 +30,6 @@ int main(void)
         printf("FAIL FreeMem did not return 0\n");
         ++failures;
     }
-    printf("%d passed, %d failed\n", 6 - failures, failures);
+    printf("%d passed, %d failed\n", 7 - failures, failures);
     return failures != 0;
 }
