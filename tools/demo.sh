@@ -3,14 +3,23 @@
 #   tools/demo.sh "Hello, World!"
 # Sets the machine up first with only what the demo needs, and builds in
 # build/demo without the tests.
-set -Eeuo pipefail
+set -euo pipefail
 cd "$(dirname "$0")/.."
-trap 'echo "demo.sh: failed (exit $?): $BASH_COMMAND" >&2' ERR
 source tools/prereqs.sh
+
+# A build step's output, compiler errors included, only when it fails.
+quietly() {
+    local output
+    output="$("$@" 2>&1)" && return 0
+    printf '%s\n' "$output" >&2
+    echo "demo.sh: failed: $*" >&2
+    return 1
+}
+
 qv_setup demo
 build=build/demo
-cmake --preset win32 -B "$build" -DQV_TESTS=OFF -DQV_BENCH=OFF -DQV_IMPORT_LIBRARIES=OFF >/dev/null
-cmake --build "$build" --target quorvalent_demo >/dev/null
+quietly cmake --preset win32 -B "$build" -DQV_TESTS=OFF -DQV_BENCH=OFF -DQV_IMPORT_LIBRARIES=OFF
+quietly cmake --build "$build" --target quorvalent_demo
 prefix="$PWD/$build/wineprefix"
 [[ -f "$prefix/system.reg" ]] || tools/wine-run --prefix "$prefix" --init
 tools/wine-run --prefix "$prefix" "$build/bin/quorvalent_demo.exe" "${1:-Hello, World!}"

@@ -74,7 +74,7 @@ probe() {
 need_root() {
     ((EUID == 0)) && return 0
     command -v sudo >/dev/null ||
-        die "32-bit x86 programs need qemu-user and a binfmt_misc handler here, which needs root: run this as root or install sudo"
+        die "32-bit x86 programs need qemu-user and a binfmt_misc handler, and setting them up needs root: run this as root or install sudo"
     local again=()
     [[ "$action" == ensure ]] || again=("--$action")
     exec sudo "$0" "${again[@]}"

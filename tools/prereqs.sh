@@ -13,14 +13,15 @@ QV_TEST_PACKAGES=("${QV_DEMO_PACKAGES[@]}" g++ googletest libgtest-dev libssl-de
                   libbenchmark-dev g++-multilib libssl-dev:i386 libbenchmark-dev:i386 gnuplot-nox locales)
 QV_TEST_LOCALES=(ru_RU ja_JP)
 
+qv_can_root() {
+    ((EUID == 0)) || command -v sudo >/dev/null
+}
+
 qv_as_root() {
     if ((EUID == 0)); then
         "$@"
-    elif command -v sudo >/dev/null; then
-        sudo "$@"
     else
-        echo "$(basename "$0"): setting up this machine needs root: run it as root or install sudo" >&2
-        return 1
+        sudo "$@"
     fi
 }
 
@@ -42,6 +43,10 @@ qv_setup() {
         dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
     done
     if ((${#missing[@]})); then
+        if ! qv_can_root; then
+            echo "$(basename "$0"): this machine lacks ${missing[*]}; installing needs root: run it as root or install sudo" >&2
+            return 1
+        fi
         QV_SET_UP_AT=$began
         echo "installing: ${missing[*]}"
         if [[ " ${missing[*]}" == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
@@ -55,6 +60,7 @@ qv_setup() {
         local locale
         for locale in "${QV_TEST_LOCALES[@]}"; do
             locale -a 2>/dev/null | grep -qx "$locale.utf8" && continue
+            qv_can_root || { echo "$(basename "$0"): making the locale $locale.UTF-8 needs root" >&2; return 1; }
             QV_SET_UP_AT=$began
             echo "making the locale $locale.UTF-8"
             qv_as_root localedef -i "$locale" -f UTF-8 "$locale.UTF-8"
