@@ -139,7 +139,7 @@ install_qemu() {
     [[ -n "$release" ]] || die "no VERSION_CODENAME in /etc/os-release, so no backports suite to take qemu-user from"
     local suite="$release-backports"
     add_backports "$release" "$suite"
-    echo "exec32: installing qemu-user from $suite (32-bit x86 programs run through qemu-i386 here)"
+    echo "exec32: installing qemu-user from $suite, to run 32-bit x86 programs"
     export DEBIAN_FRONTEND=noninteractive
     apt-get update -qq
     apt-get install -y -qq --no-install-recommends -t "$suite" qemu-user >/dev/null
