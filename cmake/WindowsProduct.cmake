@@ -46,23 +46,31 @@ endforeach()
 file(WRITE ${CMAKE_BINARY_DIR}/generated/quorvalent-import.def "${QV_IMPORT_DEF}")
 
 set(QV_IMPLIB_DIR ${CMAKE_BINARY_DIR}/implib)
-file(MAKE_DIRECTORY ${QV_IMPLIB_DIR})
-find_program(QV_DLLTOOL ${QV_MINGW_TRIPLET}-dlltool REQUIRED)
-find_program(QV_LLVM_DLLTOOL NAMES llvm-dlltool llvm-dlltool-14 REQUIRED)
-add_custom_command(
-  OUTPUT ${QV_IMPLIB_DIR}/libquorvalent.dll.a ${QV_IMPLIB_DIR}/quorvalent.lib
-  COMMAND ${QV_DLLTOOL} ${QV_KILL_AT} -d ${CMAKE_BINARY_DIR}/generated/quorvalent-import.def
-          -D quorvalent.dll -l ${QV_IMPLIB_DIR}/libquorvalent.dll.a
-  COMMAND ${QV_LLVM_DLLTOOL} -m ${QV_DLLTOOL_MACHINE} ${QV_KILL_AT}
-          -d ${CMAKE_BINARY_DIR}/generated/quorvalent-import.def -l ${QV_IMPLIB_DIR}/quorvalent.lib
-  DEPENDS ${CMAKE_SOURCE_DIR}/boundary/quorvalent.def ${CMAKE_SOURCE_DIR}/cmake/WindowsProduct.cmake
-  COMMENT "Making the import libraries")
-add_custom_target(quorvalent_import_libraries ALL
-  DEPENDS ${QV_IMPLIB_DIR}/libquorvalent.dll.a ${QV_IMPLIB_DIR}/quorvalent.lib)
+# The demo loads the DLL by name and builds without them, and so without LLVM.
+option(QV_IMPORT_LIBRARIES "Build the import libraries (needs llvm-dlltool)" ON)
+set(QV_IMPORT_LIBRARY_FILES)
+if(QV_IMPORT_LIBRARIES)
+  file(MAKE_DIRECTORY ${QV_IMPLIB_DIR})
+  find_program(QV_DLLTOOL ${QV_MINGW_TRIPLET}-dlltool REQUIRED)
+  find_program(QV_LLVM_DLLTOOL NAMES llvm-dlltool llvm-dlltool-14 REQUIRED)
+  add_custom_command(
+    OUTPUT ${QV_IMPLIB_DIR}/libquorvalent.dll.a ${QV_IMPLIB_DIR}/quorvalent.lib
+    COMMAND ${QV_DLLTOOL} ${QV_KILL_AT} -d ${CMAKE_BINARY_DIR}/generated/quorvalent-import.def
+            -D quorvalent.dll -l ${QV_IMPLIB_DIR}/libquorvalent.dll.a
+    COMMAND ${QV_LLVM_DLLTOOL} -m ${QV_DLLTOOL_MACHINE} ${QV_KILL_AT}
+            -d ${CMAKE_BINARY_DIR}/generated/quorvalent-import.def -l ${QV_IMPLIB_DIR}/quorvalent.lib
+    DEPENDS ${CMAKE_SOURCE_DIR}/boundary/quorvalent.def ${CMAKE_SOURCE_DIR}/cmake/WindowsProduct.cmake
+    COMMENT "Making the import libraries")
+  add_custom_target(quorvalent_import_libraries ALL
+    DEPENDS ${QV_IMPLIB_DIR}/libquorvalent.dll.a ${QV_IMPLIB_DIR}/quorvalent.lib)
+  set(QV_IMPORT_LIBRARY_FILES ${QV_IMPLIB_DIR}/libquorvalent.dll.a ${QV_IMPLIB_DIR}/quorvalent.lib)
+elseif(QV_TESTS)
+  message(FATAL_ERROR "the tests link against the import libraries: QV_TESTS needs QV_IMPORT_LIBRARIES")
+endif()
 
 # The release zip: everything flat in one folder, with checksums of the rest.
 install(FILES $<TARGET_FILE:quorvalent> include/quorvalent.h boundary/quorvalent.def README.md
-              ${QV_IMPLIB_DIR}/libquorvalent.dll.a ${QV_IMPLIB_DIR}/quorvalent.lib
+              ${QV_IMPORT_LIBRARY_FILES}
         DESTINATION .)
 install(CODE [[
   set(root "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}")

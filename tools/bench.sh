@@ -3,11 +3,13 @@
 # under Wine against bcrypt.dll) and writes docs/benchmarks.md and docs/benchmarks.png.
 # Usage: tools/bench.sh [--quick | --report-only]; QV_BENCH_BUILD names the build root
 # (default build). The raw results stay in <root>/bench-results; --report-only
-# writes the page and the chart again from them.
+# writes the page and the chart again from them. Where 32-bit programs run under
+# emulation, their timings mean nothing: only x86-64 is timed, and the page keeps
+# the 32-bit figures of the last native run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/prereqs.sh
-qv_require cmake ninja g++ gnuplot benchmark benchmark32 openssl openssl32 multilib i686-w64-mingw32-g++-posix wine
+qv_setup test
 
 root="${QV_BENCH_BUILD:-build}"
 repetitions=5
@@ -62,24 +64,32 @@ if $report_only; then
     [[ -f "$work/settings" ]] || { echo "no results in $work: run tools/bench.sh first" >&2; exit 1; }
     source "$work/settings"
 else
+    keep_32bit=
+    [[ "$(tools/exec32.sh --mode)" == native ]] || keep_32bit=--keep-32bit
     rm -rf "$work"
     mkdir -p "$work"
     build host digest_bench
-    build host32 digest_bench
-    build win32 windows_bench quorvalent
+    if [[ -z "$keep_32bit" ]]; then
+        build host32 digest_bench
+        build win32 windows_bench quorvalent
+    fi
     run_linux host
-    run_linux host32
-
-    echo "== win32: quorvalent.dll and bcrypt.dll under Wine"
-    wine_prefix="$(realpath "$root/win32")/wineprefix"
-    [[ -d "$wine_prefix" ]] || tools/wine-run --prefix "$wine_prefix" --init
-    tools/wine-run --prefix "$wine_prefix" "$root/win32/bin/windows_bench.exe" \
-        --repetitions "$windows_repetitions" >"$work/windows.txt"
-    printf 'repetitions=%s\nwindows_repetitions=%s\n' "$repetitions" "$windows_repetitions" >"$work/settings"
+    if [[ -n "$keep_32bit" ]]; then
+        echo "== host32 and win32 not timed: 32-bit programs run under emulation here; keeping the last native figures"
+    else
+        run_linux host32
+        echo "== win32: quorvalent.dll and bcrypt.dll under Wine"
+        wine_prefix="$(realpath "$root/win32")/wineprefix"
+        [[ -d "$wine_prefix" ]] || tools/wine-run --prefix "$wine_prefix" --init
+        tools/wine-run --prefix "$wine_prefix" "$root/win32/bin/windows_bench.exe" \
+            --repetitions "$windows_repetitions" >"$work/windows.txt"
+    fi
+    printf 'repetitions=%s\nwindows_repetitions=%s\nkeep_32bit=%s\n' "$repetitions" "$windows_repetitions" \
+        "$keep_32bit" >"$work/settings"
 fi
 
 mkdir -p docs
 python3 tools/bench_report.py --work "$work" --markdown docs/benchmarks.md --plot-data "$work/plot.dat" \
-    --repetitions "$repetitions" --windows-repetitions "$windows_repetitions"
+    --repetitions "$repetitions" --windows-repetitions "$windows_repetitions" ${keep_32bit:-}
 gnuplot -e "data='$work/plot.dat'; output='docs/benchmarks.png'" tools/bench_chart.gp
 echo "wrote docs/benchmarks.md and docs/benchmarks.png"

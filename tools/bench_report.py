@@ -5,6 +5,7 @@ import datetime
 import json
 import os
 import platform
+import re
 import subprocess
 
 DIGESTS = ["MD5", "SHA-1", "SHA-224", "SHA-256", "SHA-384", "SHA-512",
@@ -13,6 +14,12 @@ MESSAGE_SIZES = [64, 1024, 16384, 1048576]
 TEXT_SIZES = [16, 64, 4096]
 WINDOWS_DIGESTS = ["MD5", "SHA-1", "SHA-256", "SHA-384", "SHA-512"]
 WINDOWS_SIZES = [16, 65536]
+# The parts of the page measured by 32-bit programs.
+X86_ENGINE = "## Linux 32-bit (the DLL's code generation): digest engine"
+X86_EXPORTS = "## Linux 32-bit: exports on texts"
+WINDOWS = "## quorvalent.dll under Wine against bcrypt.dll"
+KEPT_NOTE = "32-bit programs ran under emulation in this run, where timings mean nothing, so the 32-bit figures " \
+            "(the Linux 32-bit and Wine sections and their targets) are those of the last native run, measured on"
 
 
 def load_medians(path):
@@ -37,6 +44,46 @@ def load_windows(path):
             if len(fields) == 5 and fields[0] == "windows":
                 results[(fields[1], fields[2], int(fields[3]))] = float(fields[4])
     return results
+
+
+class Kept:
+    """The 32-bit figures of the page written last, for a run without native 32-bit timings."""
+
+    def __init__(self, path):
+        with open(path) as handle:
+            page = handle.read()
+        found = re.search(re.escape(KEPT_NOTE) + r" (\d{4}-\d\d-\d\d)", page) or \
+            re.search(r"^Run on (\d{4}-\d\d-\d\d)", page, re.MULTILINE)
+        if not found:
+            raise SystemExit(f"{path}: no date for its 32-bit figures")
+        self.date = found.group(1)
+        self.lines = page.split("\n")
+
+    def section(self, heading):
+        """The section's lines up to the next heading or the chart, without a note of an earlier keeping."""
+        if heading not in self.lines:
+            raise SystemExit(f"no native 32-bit figures to keep: the last page has no section '{heading}'")
+        start = self.lines.index(heading)
+        end = start + 1
+        while end < len(self.lines) and not self.lines[end].startswith(("## ", "![")):
+            end += 1
+        return [line for line in self.lines[start:end] if not line.startswith(KEPT_NOTE)]
+
+    def target(self, text):
+        """(text, measured, met) of a row of the targets table."""
+        for line in self.lines:
+            cells = [cell.strip() for cell in line.strip().strip("|").split("|")]
+            if len(cells) == 3 and cells[0] == text:
+                return text, cells[1], cells[2] == status(True)
+        raise SystemExit(f"no native 32-bit figures to keep: the last page has no target '{text}'")
+
+    def numbers(self, heading, digest, size):
+        """The figures of one table row, as numbers."""
+        for line in self.section(heading):
+            cells = [cell.strip() for cell in line.strip().strip("|").split("|")]
+            if cells[:2] == [digest, size_name(size)]:
+                return [float(cell.replace(",", "")) for cell in cells[2:7]]
+        raise SystemExit(f"no row {digest} {size_name(size)} in '{heading}' of the last page")
 
 
 class Linux:
@@ -71,6 +118,11 @@ class Linux:
     def versus_default(self, measure, tier, digest, size):
         """ours ÷ libcrypto as it dispatches, both from the default run."""
         return ratio(measure(tier, "ours", digest, size), measure(tier, "openssl", digest, size))
+
+
+def engine_mbps(build, digest):
+    """ours, libcrypto scalar and libcrypto at 16 KiB, the chart's figures."""
+    return [build.mbps("engine", implementation, digest, 16384) for implementation in ("ours", "scalar", "openssl")]
 
 
 def size_name(size):
@@ -157,11 +209,20 @@ def main():
     parser.add_argument("--plot-data", required=True)
     parser.add_argument("--repetitions", type=int, required=True)
     parser.add_argument("--windows-repetitions", type=int, required=True)
+    parser.add_argument("--keep-32bit", action="store_true",
+                        help="no 32-bit results in --work: keep those of the page in --markdown")
     arguments = parser.parse_args()
 
     x64 = Linux(arguments.work, "host")
-    x86 = Linux(arguments.work, "host32")
-    windows = load_windows(os.path.join(arguments.work, "windows.txt"))
+    kept = Kept(arguments.markdown) if arguments.keep_32bit else None
+    if kept:
+        x86 = None
+        windows = {(implementation, digest, size): 1e9 / kept.numbers(WINDOWS, digest, size)[column]
+                   for digest in WINDOWS_DIGESTS for size in WINDOWS_SIZES
+                   for column, implementation in enumerate(("ours", "bcrypt"))}
+    else:
+        x86 = Linux(arguments.work, "host32")
+        windows = load_windows(os.path.join(arguments.work, "windows.txt"))
     for digest in WINDOWS_DIGESTS:
         for size in WINDOWS_SIZES:
             for implementation in ("ours", "bcrypt"):
@@ -171,26 +232,39 @@ def main():
     def windows_calls(implementation, digest, size):
         return 1e9 / windows[(implementation, digest, size)]
 
+    def x86_engine_mbps(digest):
+        """ours, libcrypto scalar and libcrypto at 16 KiB."""
+        if kept:
+            return kept.numbers(X86_ENGINE, digest, 16384)[:3]
+        return engine_mbps(x86, digest)
+
     # The targets, each with its measured figures.
     targets = []
     figures = {d: x64.versus_scalar(x64.mbps, "engine", d, 16384) for d in DIGESTS}
     targets.append(("x86-64 throughput at 16 KiB, ours ÷ libcrypto scalar ≥ 0.9 for every digest",
                     ", ".join(f"{d} {r:.2f}" for d, r in figures.items()), all(r >= 0.9 for r in figures.values())))
-    figures = {d: x86.versus_scalar(x86.mbps, "engine", d, 16384) for d in DIGESTS}
     fast = ["MD5", "SHA-1", "SHA-224", "SHA-256"]
-    targets.append(("32-bit throughput at 16 KiB, ours ÷ libcrypto scalar ≥ 0.8 for MD5, SHA-1, SHA-224, SHA-256",
-                    ", ".join(f"{d} {figures[d]:.2f}" for d in fast), all(figures[d] >= 0.8 for d in fast)))
     slow = [d for d in DIGESTS if d not in fast]
-    targets.append(("32-bit throughput at 16 KiB, ours ÷ libcrypto scalar ≥ 0.5 for SHA-384/512 and SHA-3",
-                    ", ".join(f"{d} {figures[d]:.2f}" for d in slow), all(figures[d] >= 0.5 for d in slow)))
+    fast_text = "32-bit throughput at 16 KiB, ours ÷ libcrypto scalar ≥ 0.8 for MD5, SHA-1, SHA-224, SHA-256"
+    slow_text = "32-bit throughput at 16 KiB, ours ÷ libcrypto scalar ≥ 0.5 for SHA-384/512 and SHA-3"
+    if kept:
+        targets += [kept.target(fast_text), kept.target(slow_text)]
+    else:
+        figures = {d: x86.versus_scalar(x86.mbps, "engine", d, 16384) for d in DIGESTS}
+        targets.append((fast_text, ", ".join(f"{d} {figures[d]:.2f}" for d in fast), all(figures[d] >= 0.8 for d in fast)))
+        targets.append((slow_text, ", ".join(f"{d} {figures[d]:.2f}" for d in slow), all(figures[d] >= 0.5 for d in slow)))
     for versus, label in ((x64.versus_scalar, "libcrypto scalar"), (x64.versus_default, "libcrypto as it dispatches")):
         figures = {d: versus(x64.calls, "export", d, 16) for d in DIGESTS}
         targets.append((f"16 B texts on Linux x86-64, export + FreeMem at least as fast as {label} one-shot + hex "
                         "(calls/s ratio ≥ 1)",
                         ", ".join(f"{d} {r:.2f}" for d, r in figures.items()), all(r >= 1 for r in figures.values())))
-    figures = {d: windows_calls("ours", d, 16) / windows_calls("bcrypt", d, 16) for d in WINDOWS_DIGESTS}
-    targets.append(("16 B texts under Wine, the DLL's export + FreeMem faster than BCryptHash + hex (calls/s ratio > 1)",
-                    ", ".join(f"{d} {r:.2f}" for d, r in figures.items()), all(r > 1 for r in figures.values())))
+    wine_text = "16 B texts under Wine, the DLL's export + FreeMem faster than BCryptHash + hex (calls/s ratio > 1)"
+    if kept:
+        targets.append(kept.target(wine_text))
+    else:
+        figures = {d: windows_calls("ours", d, 16) / windows_calls("bcrypt", d, 16) for d in WINDOWS_DIGESTS}
+        targets.append((wine_text, ", ".join(f"{d} {r:.2f}" for d, r in figures.items()),
+                        all(r > 1 for r in figures.values())))
     # The design's own allocations: one internal text per argument, the scratch
     # block, one context, the digest text and the result block.
     expected = {d: (5 if d in ("MD5", "SHA-1") else 6) for d in DIGESTS}
@@ -204,6 +278,8 @@ def main():
              "Written by `tools/bench.sh`, which builds and runs three benchmark programs and then this page and "
              "`benchmarks.png`. Speed is shown here, never in timed tests.", ""]
     lines += machine_lines(arguments.repetitions, arguments.windows_repetitions)
+    if kept:
+        lines.append(f"{KEPT_NOTE} {kept.date}.")
     lines += ["",
               "- **Ours, engine**: `ComputeDigestHex` over bytes (digest plus lowercase hexadecimal text). "
               "**Ours, exports**: the exported function on a text, the result copied, then `FreeMem`.",
@@ -245,33 +321,38 @@ def main():
 
     lines += ["## Linux x86-64: digest engine", ""]
     engine_table(lines, x64)
-    lines += ["## Linux 32-bit (the DLL's code generation): digest engine", ""]
-    engine_table(lines, x86)
+    if kept:
+        lines += kept.section(X86_ENGINE)
+    else:
+        lines += [X86_ENGINE, ""]
+        engine_table(lines, x86)
     lines += ["## Linux x86-64: exports on texts", ""]
     export_table(lines, x64)
-    lines += ["## Linux 32-bit: exports on texts", ""]
-    export_table(lines, x86)
-    lines += ["## quorvalent.dll under Wine against bcrypt.dll", "",
-              "| Digest | Text | ours calls/s | bcrypt calls/s | ours ÷ bcrypt | ours MB/s | bcrypt MB/s |",
-              "|---|---|---:|---:|---:|---:|---:|"]
-    for digest in WINDOWS_DIGESTS:
-        for size in WINDOWS_SIZES:
-            ours = windows_calls("ours", digest, size)
-            bcrypt = windows_calls("bcrypt", digest, size)
-            lines.append(f"| {digest} | {size_name(size)} | {number(ours)} | {number(bcrypt)} | {ours / bcrypt:.2f} "
-                         f"| {number(ours * size / 1e6)} | {number(bcrypt * size / 1e6)} |")
-    lines += ["", "![Ours against the references](benchmarks.png)", ""]
+    if kept:
+        lines += kept.section(X86_EXPORTS) + kept.section(WINDOWS)
+    else:
+        lines += [X86_EXPORTS, ""]
+        export_table(lines, x86)
+        lines += [WINDOWS, "",
+                  "| Digest | Text | ours calls/s | bcrypt calls/s | ours ÷ bcrypt | ours MB/s | bcrypt MB/s |",
+                  "|---|---|---:|---:|---:|---:|---:|"]
+        for digest in WINDOWS_DIGESTS:
+            for size in WINDOWS_SIZES:
+                ours = windows_calls("ours", digest, size)
+                bcrypt = windows_calls("bcrypt", digest, size)
+                lines.append(f"| {digest} | {size_name(size)} | {number(ours)} | {number(bcrypt)} "
+                             f"| {ours / bcrypt:.2f} | {number(ours * size / 1e6)} | {number(bcrypt * size / 1e6)} |")
+        lines.append("")
+    lines += ["![Ours against the references](benchmarks.png)", ""]
     with open(arguments.markdown, "w") as handle:
         handle.write("\n".join(lines))
 
     # Four blocks for the chart, one row per digest.
     with open(arguments.plot_data, "w") as handle:
-        for build in (x64, x86):
+        for build_mbps in (lambda digest: engine_mbps(x64, digest), x86_engine_mbps):
             handle.write("# digest ours scalar libcrypto (MB/s at 16 KiB)\n")
             for digest in DIGESTS:
-                handle.write(f"{digest} {build.mbps('engine', 'ours', digest, 16384):.1f} "
-                             f"{build.mbps('engine', 'scalar', digest, 16384):.1f} "
-                             f"{build.mbps('engine', 'openssl', digest, 16384):.1f}\n")
+                handle.write(f"{digest} " + " ".join(f"{figure:.1f}" for figure in build_mbps(digest)) + "\n")
             handle.write("\n\n")
         handle.write("# digest ours scalar libcrypto (thousand calls/s at 16 B)\n")
         for digest in DIGESTS:

@@ -1,12 +1,26 @@
 #!/usr/bin/env bash
 # Builds quorvalent.dll and runs the demo under Wine on the text given:
 #   tools/demo.sh "Hello, World!"
+# Sets the machine up first with only what the demo needs, and builds in
+# build/demo without the tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/prereqs.sh
-qv_require cmake ninja i686-w64-mingw32-g++-posix gtest wine
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 --target quorvalent_demo >/dev/null
-prefix="$PWD/build/win32/wineprefix"
-[[ -d "$prefix" ]] || tools/wine-run --prefix "$prefix" --init
-tools/wine-run --prefix "$prefix" build/win32/bin/quorvalent_demo.exe "${1:-Hello, World!}"
+
+# A build step's output, compiler errors included, only when it fails.
+quietly() {
+    local output
+    output="$("$@" 2>&1)" && return 0
+    printf '%s\n' "$output" >&2
+    echo "demo.sh: failed: $*" >&2
+    return 1
+}
+
+qv_setup demo
+build=build/demo
+quietly cmake --preset win32 -B "$build" -DQV_TESTS=OFF -DQV_BENCH=OFF -DQV_IMPORT_LIBRARIES=OFF
+quietly cmake --build "$build" --target quorvalent_demo
+prefix="$PWD/$build/wineprefix"
+[[ -f "$prefix/system.reg" ]] || tools/wine-run --prefix "$prefix" --init
+tools/wine-run --prefix "$prefix" "$build/bin/quorvalent_demo.exe" "${1:-Hello, World!}"
+qv_report_first_run

@@ -1,39 +1,86 @@
-# Sourced by the scripts in tools/: checks what a fresh Debian machine needs and
-# names the packages to install when something is missing.
-QV_VECTORS=/usr/lib/python3/dist-packages/cryptography_vectors/hashes
-QV_PACKAGES="cmake ninja-build g++ googletest libgtest-dev libssl-dev python3-cryptography-vectors g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 clang lld llvm libbenchmark-dev g++-multilib libssl-dev:i386 libbenchmark-dev:i386 gnuplot-nox"
-# Fuzzing, memcheck, and the locales that give Wine other code pages.
-QV_PACKAGES+=" libclang-rt-14-dev valgrind locales"
+# shellcheck shell=bash disable=SC2034  # the package lists are read through a name reference
+# Sourced by .ci/run and the scripts in tools/: the Debian packages each command
+# needs, installed when missing (as root, or through sudo), and 32-bit execution.
 
-qv_require() {
-    local missing=()
-    local what
-    for what in "$@"; do
-        case "$what" in
-            vectors) [[ -d "$QV_VECTORS" ]] || missing+=("python3-cryptography-vectors") ;;
-            gtest) [[ -d /usr/src/googletest ]] || missing+=("googletest libgtest-dev") ;;
-            openssl) [[ -f /usr/include/openssl/evp.h ]] || missing+=("libssl-dev") ;;
-            wine)
-                command -v wine >/dev/null || missing+=("wine wine32:i386 (after: dpkg --add-architecture i386)")
-                [[ -e /usr/lib/i386-linux-gnu/wine/i386-windows/kernel32.dll ]] || missing+=("wine32:i386 (after: dpkg --add-architecture i386)")
-                ;;
-            wine64) [[ -x /usr/lib/wine/wine64 ]] || missing+=("wine64") ;;
-            # The benchmarks: Google Benchmark, and the 32-bit build's compiler and libraries.
-            benchmark) [[ -f /usr/include/benchmark/benchmark.h ]] || missing+=("libbenchmark-dev") ;;
-            benchmark32) [[ -e /usr/lib/i386-linux-gnu/libbenchmark.so ]] || missing+=("libbenchmark-dev:i386") ;;
-            openssl32) [[ -e /usr/lib/i386-linux-gnu/libcrypto.so ]] || missing+=("libssl-dev:i386") ;;
-            multilib) [[ -d /usr/lib/gcc/x86_64-linux-gnu/12/32 ]] || missing+=("g++-multilib") ;;
-            gnuplot) command -v gnuplot >/dev/null || missing+=("gnuplot-nox") ;;
-            fuzzer) compgen -G "/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a" >/dev/null ||
-                missing+=("libclang-rt-14-dev") ;;
-            *) command -v "$what" >/dev/null || missing+=("$what") ;;
-        esac
+# The demo: the 32-bit DLL built with mingw-w64 and run under 32-bit Wine.
+QV_DEMO_PACKAGES=(cmake ninja-build g++-mingw-w64-i686 wine wine32:i386)
+# Every test and benchmark besides: the Linux library with libcrypto, the NIST
+# vectors and Google Benchmark, their 32-bit forms for host32, the 64-bit DLL,
+# import libraries through LLVM, libFuzzer's runtime, valgrind, the benchmark
+# chart, and the locales that give Wine other code pages.
+QV_TEST_PACKAGES=("${QV_DEMO_PACKAGES[@]}" g++ googletest libgtest-dev libssl-dev python3-cryptography-vectors
+                  g++-mingw-w64-x86-64 wine64 clang lld llvm libclang-rt-14-dev valgrind
+                  libbenchmark-dev g++-multilib libssl-dev:i386 libbenchmark-dev:i386 gnuplot-nox locales)
+QV_TEST_LOCALES=(ru_RU ja_JP)
+
+qv_can_root() {
+    ((EUID == 0)) || command -v sudo >/dev/null
+}
+
+qv_as_root() {
+    if ((EUID == 0)); then
+        "$@"
+    else
+        sudo "$@"
+    fi
+}
+
+# qv_setup demo|test: makes 32-bit x86 programs run, installs the group's
+# missing packages and, for the tests, makes their locales. Says what it
+# installs; QV_SET_UP_AT is the time it began when it did anything.
+qv_setup() {
+    local -n packages="QV_${1^^}_PACKAGES"
+    local began=$SECONDS
+    QV_SET_UP_AT=
+    local exec32
+    exec32="$(dirname "${BASH_SOURCE[0]}")/exec32.sh"
+    if [[ "$("$exec32" --mode)" == none || "${QV_EXEC32_FORCE:-}" == 1 ]]; then
+        QV_SET_UP_AT=$began
+    fi
+    "$exec32"
+    local missing=() package
+    for package in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
     done
     if ((${#missing[@]})); then
-        echo "missing on this machine:" >&2
-        printf '  %s\n' "${missing[@]}" >&2
-        echo "install everything with: sudo bash .ci/run --install-only" >&2
-        echo "(or: apt-get install $QV_PACKAGES)" >&2
-        exit 1
+        if ! qv_can_root; then
+            echo "$(basename "$0"): this machine lacks ${missing[*]}; installing needs root: run it as root or install sudo" >&2
+            return 1
+        fi
+        QV_SET_UP_AT=$began
+        echo "installing: ${missing[*]}"
+        if [[ " ${missing[*]}" == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+            qv_as_root dpkg --add-architecture i386
+        fi
+        qv_as_root apt-get update -qq
+        qv_as_root env DEBIAN_FRONTEND=noninteractive \
+            apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
     fi
+    if [[ "$1" == test ]]; then
+        local locale
+        for locale in "${QV_TEST_LOCALES[@]}"; do
+            locale -a 2>/dev/null | grep -qx "$locale.utf8" && continue
+            qv_can_root || { echo "$(basename "$0"): making the locale $locale.UTF-8 needs root" >&2; return 1; }
+            QV_SET_UP_AT=$began
+            echo "making the locale $locale.UTF-8"
+            qv_as_root localedef -i "$locale" -f UTF-8 "$locale.UTF-8"
+        done
+    fi
+    if [[ -n "$QV_SET_UP_AT" ]]; then
+        echo "set-up took $(qv_duration $((SECONDS - began)))"
+    fi
+}
+
+qv_duration() {
+    if (($1 >= 60)); then
+        echo "$(($1 / 60)) min $(($1 % 60)) s"
+    else
+        echo "$1 s"
+    fi
+}
+
+# The closing line of a run that set the machine up first.
+qv_report_first_run() {
+    [[ -n "${QV_SET_UP_AT:-}" ]] || return 0
+    echo "$(basename "$0"): the first run on this machine, set-up included, took $(qv_duration $((SECONDS - QV_SET_UP_AT)))"
 }
