@@ -4,6 +4,8 @@ QV_VECTORS=/usr/lib/python3/dist-packages/cryptography_vectors/hashes
 QV_PACKAGES="cmake ninja-build g++ googletest libgtest-dev libssl-dev python3-cryptography-vectors g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 clang lld llvm libbenchmark-dev g++-multilib libssl-dev:i386 libbenchmark-dev:i386 gnuplot-nox"
 # Fuzzing, memcheck, and the locales that give Wine other code pages.
 QV_PACKAGES+=" libclang-rt-14-dev valgrind locales"
+# The language wrappers' tests (C# on Mono, Free Pascal) and the consumer build test (pkg-config).
+QV_PACKAGES+=" mono-mcs mono-runtime fp-compiler fp-units-fcl pkgconf"
 
 qv_require() {
     local missing=()
