@@ -60,13 +60,16 @@ add_custom_command(
 add_custom_target(quorvalent_import_libraries ALL
   DEPENDS ${QV_IMPLIB_DIR}/libquorvalent.dll.a ${QV_IMPLIB_DIR}/quorvalent.lib)
 
-# The release zip: everything flat in one folder, with checksums of the rest.
-install(FILES $<TARGET_FILE:quorvalent> include/quorvalent.h boundary/quorvalent.def README.md
+# The release zip: everything in one folder, the language wrappers in bindings/,
+# with checksums of the rest.
+install(FILES $<TARGET_FILE:quorvalent> include/quorvalent.h boundary/quorvalent.def README.md LICENSE
               ${QV_IMPLIB_DIR}/libquorvalent.dll.a ${QV_IMPLIB_DIR}/quorvalent.lib
         DESTINATION .)
+install(FILES bindings/quorvalent.py bindings/Quorvalent.cs bindings/quorvalent.pas bindings/Quorvalent.bas
+        DESTINATION bindings)
 install(CODE [[
   set(root "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}")
-  file(GLOB files RELATIVE "${root}" "${root}/*")
+  file(GLOB_RECURSE files RELATIVE "${root}" "${root}/*")
   list(REMOVE_ITEM files SHA256SUMS)
   list(SORT files)
   set(sums "")
