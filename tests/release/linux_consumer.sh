@@ -4,7 +4,7 @@
 # does not exist, builds a small C program against it through pkg-config and
 # through find_package, and runs both. Usage: linux_consumer.sh BUILD_DIR VERSION
 set -euo pipefail
-build="$1"
+build="$(cd "$1" && pwd)"
 version="$2"
 here="$(cd "$(dirname "$0")" && pwd)"
 work="$build/consumer"
