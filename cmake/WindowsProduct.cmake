@@ -68,13 +68,16 @@ elseif(QV_TESTS)
   message(FATAL_ERROR "the tests link against the import libraries: QV_TESTS needs QV_IMPORT_LIBRARIES")
 endif()
 
-# The release zip: everything flat in one folder, with checksums of the rest.
-install(FILES $<TARGET_FILE:quorvalent> include/quorvalent.h boundary/quorvalent.def README.md
+# The release zip: everything in one folder, the language wrappers in bindings/,
+# with checksums of the rest.
+install(FILES $<TARGET_FILE:quorvalent> include/quorvalent.h boundary/quorvalent.def README.md LICENSE
               ${QV_IMPORT_LIBRARY_FILES}
         DESTINATION .)
+install(FILES bindings/quorvalent.py bindings/Quorvalent.cs bindings/quorvalent.pas bindings/Quorvalent.bas
+        DESTINATION bindings)
 install(CODE [[
   set(root "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}")
-  file(GLOB files RELATIVE "${root}" "${root}/*")
+  file(GLOB_RECURSE files RELATIVE "${root}" "${root}/*")
   list(REMOVE_ITEM files SHA256SUMS)
   list(SORT files)
   set(sums "")

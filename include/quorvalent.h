@@ -3,6 +3,13 @@
 #ifndef QUORVALENT_H
 #define QUORVALENT_H
 
+/* The version of this header and of the library it came with. Literal numbers,
+ * so the header ships exactly as it stands here; CMake refuses to configure
+ * when they differ from the project's version. */
+#define QUORVALENT_VERSION_MAJOR 1
+#define QUORVALENT_VERSION_MINOR 0
+#define QUORVALENT_VERSION_PATCH 0
+
 /* Every export is a standard call on 32-bit Windows: the callee removes its
  * arguments. Other platforms have a single calling convention. */
 #if defined(_WIN32) && !defined(_WIN64)

@@ -7,10 +7,12 @@ QV_DEMO_PACKAGES=(cmake ninja-build g++-mingw-w64-i686 wine wine32:i386)
 # Every test and benchmark besides: the Linux library with libcrypto, the NIST
 # vectors and Google Benchmark, their 32-bit forms for host32, the 64-bit DLL,
 # import libraries through LLVM, libFuzzer's runtime, valgrind, the benchmark
-# chart, and the locales that give Wine other code pages.
+# chart, the locales that give Wine other code pages, the language wrappers'
+# tests (C# on Mono, Free Pascal) and the consumer build test (pkg-config).
 QV_TEST_PACKAGES=("${QV_DEMO_PACKAGES[@]}" g++ googletest libgtest-dev libssl-dev python3-cryptography-vectors
                   g++-mingw-w64-x86-64 wine64 clang lld llvm libclang-rt-14-dev valgrind
-                  libbenchmark-dev g++-multilib libssl-dev:i386 libbenchmark-dev:i386 gnuplot-nox locales)
+                  libbenchmark-dev g++-multilib libssl-dev:i386 libbenchmark-dev:i386 gnuplot-nox locales
+                  mono-mcs mono-runtime fp-compiler fp-units-fcl pkgconf)
 QV_TEST_LOCALES=(ru_RU ja_JP)
 
 qv_can_root() {

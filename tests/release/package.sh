@@ -10,8 +10,9 @@ zip="$build/package/$name.zip"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 (cd "$work" && cmake -E tar xf "$zip")
-expected="README.md SHA256SUMS libquorvalent.dll.a quorvalent.def quorvalent.dll quorvalent.h quorvalent.lib"
-actual="$(cd "$work/$name" && ls | sort | xargs)"
+expected="LICENSE README.md SHA256SUMS bindings/Quorvalent.bas bindings/Quorvalent.cs bindings/quorvalent.pas"
+expected+=" bindings/quorvalent.py libquorvalent.dll.a quorvalent.def quorvalent.dll quorvalent.h quorvalent.lib"
+actual="$(cd "$work/$name" && find . -type f | sed 's|^\./||' | LC_ALL=C sort | xargs)"
 if [[ "$actual" != "$expected" ]]; then
     echo "FAIL: the package holds: $actual"
     echo "      expected:          $expected"
@@ -19,4 +20,7 @@ if [[ "$actual" != "$expected" ]]; then
 fi
 (cd "$work/$name" && sha256sum -c SHA256SUMS)
 cmp "$work/$name/quorvalent.dll" "$build/bin/quorvalent.dll"
+# Every file but the checksums is listed in them.
+listed="SHA256SUMS $(awk '{ print $2 }' "$work/$name/SHA256SUMS" | xargs)"
+[[ "$(echo "$listed" | xargs -n1 | LC_ALL=C sort | xargs)" == "$expected" ]] || { echo "FAIL: SHA256SUMS lists $listed"; exit 1; }
 echo "$name.zip holds the expected files and its checksums verify"

@@ -1,0 +1,119 @@
+# SPDX-License-Identifier: MIT
+"""bindings/quorvalent.py against the Linux library. Usage: python_test.py CASES.tsv
+(tools/wrapper_cases.py writes the cases; bindings/ must be on PYTHONPATH)."""
+import ctypes
+import hashlib
+import sys
+import threading
+import unittest
+from unittest import mock
+
+import quorvalent
+
+CASES = []
+
+
+def load_cases(path):
+    with open(path) as table:
+        for line in table:
+            call, bits, text, result = line.rstrip("\n").split("\t")
+            data = b"" if text == "-" else bytes.fromhex(text)
+            CASES.append((call, None if bits == "-" else int(bits), data.decode("utf-8"),
+                          b"" if result == "-" else bytes.fromhex(result)))
+
+
+def run(call, bits, text):
+    function = getattr(quorvalent, call)
+    return function(text) if bits is None else function(text, bits)
+
+
+def mismatches(cases):
+    return [(call, bits, text[:20], got) for call, bits, text, want in cases
+            if (got := run(call, bits, text)) != want.decode("utf-8")]
+
+
+class Cases(unittest.TestCase):
+    def test_every_case(self):
+        self.assertGreater(len(CASES), 100)
+        self.assertEqual(mismatches(CASES), [])
+
+    def test_bytes_give_what_their_text_gives(self):
+        for call, bits, text, want in CASES:
+            got = run(call, bits, text.encode("utf-8"))
+            self.assertEqual(got, want if call == "rot13" else want.decode("ascii"), (call, bits, text[:20]))
+
+    def test_bytes_that_are_not_utf8_are_digested_as_they_are(self):
+        for data in [b"\xe9", bytes(range(1, 256))]:
+            self.assertEqual(quorvalent.md5(data), hashlib.md5(data).hexdigest())
+            self.assertEqual(quorvalent.sha3(data, 512), hashlib.sha3_512(data).hexdigest())
+        self.assertEqual(quorvalent.rot13(b"\xe9Nz\xff"), b"\xe9Am\xff")
+
+
+class Refusals(unittest.TestCase):
+    def test_a_nul_character_is_refused_rather_than_cut_short(self):
+        for text in ["a\0b", b"a\0b"]:
+            with self.assertRaises(ValueError):
+                quorvalent.md5(text)
+
+    def test_bits_must_be_an_integer(self):
+        for bits in ["384", 384.0, None]:
+            with self.assertRaises(TypeError):
+                quorvalent.sha2("abc", bits)
+
+    def test_a_text_must_be_str_or_bytes(self):
+        with self.assertRaises(TypeError):
+            quorvalent.rot13(None)
+
+
+class FakeLibrary:
+    """Answers every export with a null result and counts the FreeMem calls."""
+
+    def __init__(self):
+        self.freed = 0
+
+    def __getattr__(self, name):
+        return lambda *arguments: None
+
+    def FreeMem(self):
+        self.freed += 1
+        return 0
+
+
+class NullResult(unittest.TestCase):
+    def test_a_null_result_is_out_of_memory_and_still_handed_back(self):
+        fake = FakeLibrary()
+        with mock.patch.object(quorvalent, "_library", fake):
+            for call in ["md5", "sha1", "sha2", "sha3", "rot13"]:
+                with self.assertRaises(MemoryError):
+                    getattr(quorvalent, call)("abc")
+        self.assertEqual(fake.freed, 5)
+
+    def test_a_failed_copy_still_hands_the_result_back(self):
+        fake = FakeLibrary()
+        fake.cifrado_md5 = lambda text: 1
+        with mock.patch.object(quorvalent, "_library", fake), \
+             mock.patch.object(ctypes, "string_at", side_effect=MemoryError):
+            with self.assertRaises(MemoryError):
+                quorvalent.md5("abc")
+        self.assertEqual(fake.freed, 1)
+
+
+class Threads(unittest.TestCase):
+    def test_threads_sharing_the_module_get_their_own_results(self):
+        failures = []
+
+        def worker():
+            for _ in range(10):
+                failures.extend(mismatches(CASES))
+
+        threads = [threading.Thread(target=worker) for _ in range(4)]
+        for thread in threads:
+            thread.start()
+        for thread in threads:
+            thread.join()
+        self.assertEqual(failures, [])
+
+
+if __name__ == "__main__":
+    load_cases(sys.argv.pop(1))
+    unittest.main()
