@@ -3,10 +3,13 @@
 # library's Linux sources, and runs them from the seed corpora.
 #   tools/fuzz.sh build OUT               compile into OUT
 #   tools/fuzz.sh run OUT SECONDS [T...]  run targets (default: all) side by side
+#   tools/fuzz.sh runs OUT COUNT SEED [T...]
+#                                         the same for COUNT inputs each from a fixed
+#                                         seed and an empty work corpus: repeatable
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 targets=(exports_fuzz parse_integer_fuzz)
-usage() { echo "usage: tools/fuzz.sh build OUT | run OUT SECONDS [TARGET...]" >&2; exit 2; }
+usage() { echo "usage: tools/fuzz.sh build OUT | run OUT SECONDS [TARGET...] | runs OUT COUNT SEED [TARGET...]" >&2; exit 2; }
 [[ $# -ge 2 ]] || usage
 mode="$1"
 out="$2"
@@ -45,17 +48,21 @@ build() {
 }
 
 # Each target runs from a fresh work corpus (new inputs go there) and the
-# checked-in seeds, which stay untouched.
+# checked-in seeds, which stay untouched. The budget is libFuzzer's options:
+# a time, or a count of runs with a seed.
 run() {
-    local seconds="$1"
-    shift
+    local budget="$1"
+    local said="$2"
+    shift 2
     (($#)) && targets=("$@")
     local target pids=() status=0
     for target in "${targets[@]}"; do
         [[ -x "$out/$target" ]] || { echo "fuzz.sh: $out/$target not built (tools/fuzz.sh build $out)" >&2; exit 1; }
         [[ -d "$root/tests/fuzz/corpus/$target" ]] || { echo "fuzz.sh: no seeds in tests/fuzz/corpus/$target" >&2; exit 1; }
+        rm -rf "$out/work/$target"
         mkdir -p "$out/work/$target" "$out/artifacts/$target"
-        "$out/$target" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 -max_len=6000 -print_final_stats=1 \
+        # shellcheck disable=SC2086  # the budget is two options when counted
+        "$out/$target" $budget -timeout=20 -rss_limit_mb=2048 -max_len=6000 -print_final_stats=1 \
             -artifact_prefix="$out/artifacts/$target/" "$out/work/$target" "$root/tests/fuzz/corpus/$target" \
             >"$out/$target.log" 2>&1 &
         pids+=($!)
@@ -64,7 +71,7 @@ run() {
     for i in "${!targets[@]}"; do
         target="${targets[$i]}"
         if wait "${pids[$i]}"; then
-            echo "$target: passed, $(grep -m1 -o 'stat::number_of_executed_units: [0-9]*' "$out/$target.log" | grep -o '[0-9]*$') executions in ${seconds} s"
+            echo "$target: passed, $(grep -m1 -o 'stat::number_of_executed_units: [0-9]*' "$out/$target.log" | grep -o '[0-9]*$') executions ($said)"
         else
             status=1
             echo "$target: FAILED (log: $out/$target.log, inputs: $out/artifacts/$target/)"
@@ -76,6 +83,7 @@ run() {
 
 case "$mode" in
     build) build ;;
-    run) [[ $# -ge 1 ]] || usage; run "$@" ;;
+    run) [[ $# -ge 1 ]] || usage; seconds="$1"; shift; run "-max_total_time=$seconds" "in $seconds s" "$@" ;;
+    runs) [[ $# -ge 2 ]] || usage; count="$1" seed="$2"; shift 2; run "-runs=$count -seed=$seed" "seed $seed" "$@" ;;
     *) usage ;;
 esac
