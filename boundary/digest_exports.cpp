@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr TextUnit EmptyText[1] = {0};
-
 // The path every digest export shares. bitsText is read only when hasBits is set.
 char* DigestExport(int32_t (*ensurePlugin)(), int32_t id, const char* text, bool hasBits, const char* bitsText)
 {
@@ -18,8 +16,7 @@ char* DigestExport(int32_t (*ensurePlugin)(), int32_t id, const char* text, bool
     TextUnit* input = ReadText(text);
     TextUnit* bits = hasBits ? ReadText(bitsText) : nullptr;
     if (!input || (hasBits && !bits)) {
-        FreeText(input);
-        FreeText(bits);
+        ReleaseAllTexts();
         return nullptr;
     }
 
@@ -36,12 +33,11 @@ char* DigestExport(int32_t (*ensurePlugin)(), int32_t id, const char* text, bool
         FreeBlock(scratch);
     }
 
-    // An empty text gives an empty result, not the digest of the empty message.
-    const TextUnit* result = TextEquals(input, EmptyText) || !digest ? EmptyText : digest;
+    // An empty text gives an empty result, not the digest of the empty message;
+    // a null text is the empty one.
+    const TextUnit* result = TextEquals(input, nullptr) ? nullptr : digest;
     char* block = HandOutResult(result);
-    FreeText(input);
-    FreeText(bits);
-    FreeText(digest);
+    ReleaseAllTexts();
     return block;
 }
 

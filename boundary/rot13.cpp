@@ -14,7 +14,8 @@ extern "C" char* QUORVALENT_CALL text_rot13(const char* text, const void*)
     TextUnit* output = input ? BlankText(TextLength(input)) : nullptr;
     char* result = nullptr;
     if (output) {
-        for (int32_t i = 0; input[i]; ++i) {
+        const int32_t length = TextLength(input);
+        for (int32_t i = 0; i < length; ++i) {
             TextUnit c = input[i];
             if (c >= 'A' && c <= 'Z')
                 c = static_cast<TextUnit>((c - 'A' + Rot13Shift) % 26 + 'A');
@@ -22,9 +23,11 @@ extern "C" char* QUORVALENT_CALL text_rot13(const char* text, const void*)
                 c = static_cast<TextUnit>((c - 'a' + Rot13Shift) % 26 + 'a');
             output[i] = c;
         }
+        // Letters stay letters and every other unit stays as it was, so the
+        // output is plain ASCII exactly when the input is.
+        SetTextContent(output, TextContentOf(input));
         result = HandOutResult(output);
     }
-    FreeText(input);
-    FreeText(output);
+    ReleaseAllTexts();
     return result;
 }

@@ -25,7 +25,7 @@ TextUnit* HexEncodeDigest(const DigestContext* context)
     int32_t count = context ? context->digestBits / 8 : 0;
     if (count < 0) count = 0;
     if (count > 64) count = 64;  // the header holds no more
-    TextUnit* text = NewText(2 * count);
+    TextUnit* text = NewText(2 * count, TextContent::Ascii);
     if (!text) return nullptr;
     for (int32_t i = 0; i < count; ++i) {
         uint8_t byte = context->digest[i];

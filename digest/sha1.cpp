@@ -6,7 +6,7 @@
 #include <type_traits>
 
 #include "digest/byte_order.h"
-#include "digest/cpu.h"
+#include "runtime/cpu.h"
 #include "runtime/heaps.h"
 
 static_assert(std::is_standard_layout_v<Sha1Context> && offsetof(Sha1Context, header) == 0,

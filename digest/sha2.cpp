@@ -7,7 +7,7 @@
 #include <type_traits>
 
 #include "digest/byte_order.h"
-#include "digest/cpu.h"
+#include "runtime/cpu.h"
 #include "runtime/heaps.h"
 
 static_assert(std::is_standard_layout_v<Sha2Context> && offsetof(Sha2Context, header) == 0,

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "digest/byte_order.h"
-#include "digest/cpu.h"
+#include "runtime/cpu.h"
 #include "runtime/heaps.h"
 
 // Stored in position once the last block is absorbed.

@@ -23,9 +23,21 @@ void FreeBlock(void* block);
 void* AllocInternal(uint32_t size);
 void FreeInternal(void* memory);
 
-// Internal texts live in the string heap.
+// Internal texts live in the string heap, carved from its working storage or,
+// when they do not fit, in blocks of their own. FreeString takes the size that
+// AllocString was given.
 void* AllocString(uint32_t size);
-void FreeString(void* memory);
+void FreeString(void* memory, uint32_t size);
+// Releases every string at once and grows the storage to what was needed since
+// the last reset (within a bound). Nothing allocated before it may be used after.
+void ResetStringStorage();
+// The storage grows to what a call needed, up to this: texts up to 2 Mi
+// characters (4 MiB as UTF-16) reuse it. A larger text takes one block of its
+// own for that call, a small cost beside converting and hashing it, and one
+// huge call does not keep its size in the heap for the library's lifetime.
+constexpr uint32_t MostStringStorage = 4u << 20;
+// The working storage's size in bytes, for tests.
+uint32_t StringStorageSize();
 
 // The heap handles, for tests that count live blocks.
 PlatformHeap InternalHeap();

@@ -20,6 +20,9 @@ PlatformHeap PlatformHeapCreate();
 void PlatformHeapDestroy(PlatformHeap heap);
 // HeapAlloc; zeroFill asks the heap itself for zero-filled memory. Null on failure.
 void* PlatformHeapAlloc(PlatformHeap heap, bool zeroFill, size_t size);
+// HeapReAlloc with flags 0: the contents kept up to the smaller size, at a
+// possibly new address. Null on failure, and then the old block is untouched.
+void* PlatformHeapReAlloc(PlatformHeap heap, void* block, size_t size);
 // HeapFree with flags 0; a null block does nothing.
 void PlatformHeapFree(PlatformHeap heap, void* block);
 // Number of busy blocks in the heap, for tests and soak checks.

@@ -88,6 +88,22 @@ void* PlatformHeapAlloc(PlatformHeap handle, bool zeroFill, size_t size)
     return block + 1;
 }
 
+void* PlatformHeapReAlloc(PlatformHeap, void* memory, size_t size)
+{
+    if (size > SIZE_MAX - sizeof(BlockHeader)) return nullptr;
+    BlockHeader* block = static_cast<BlockHeader*>(memory) - 1;
+    BlockHeader* previous = block->previous;
+    BlockHeader* next = block->next;
+    void* moved = std::realloc(block, sizeof(BlockHeader) + size);
+    if (!moved) return nullptr;
+    // The block may have moved: its neighbours learn the new address.
+    block = static_cast<BlockHeader*>(moved);
+    block->size = size;
+    previous->next = block;
+    next->previous = block;
+    return block + 1;
+}
+
 void PlatformHeapFree(PlatformHeap handle, void* memory)
 {
     if (!memory) return;
@@ -103,13 +119,21 @@ int32_t PlatformHeapLiveBlocks(PlatformHeap handle)
     return handle ? AsHeap(handle)->liveBlocks : 0;
 }
 
+// Texts reach the code page only when they hold a character beyond ASCII, and
+// most of such a text is ASCII still: 16-character stretches of it convert as
+// they are, and only the others go through the table.
+constexpr int32_t Stretch = 16;
+
 int32_t PlatformAnsiToText(const char* bytes, int32_t byteCount, TextUnit* out, int32_t capacity)
 {
     if (byteCount <= 0) return 0;
     if (!out) return byteCount;  // one code unit per byte
-    int32_t count = byteCount < capacity ? byteCount : capacity;
-    if (WidenAscii(bytes, count, out)) return count;
-    for (int32_t i = 0; i < count; ++i) out[i] = DecodeByte(static_cast<unsigned char>(bytes[i]));
+    const int32_t count = byteCount < capacity ? byteCount : capacity;
+    for (int32_t at = 0; at < count; at += Stretch) {
+        const int32_t length = count - at < Stretch ? count - at : Stretch;
+        if (WidenAscii(bytes + at, length, out + at)) continue;
+        for (int32_t i = at; i < at + length; ++i) out[i] = DecodeByte(static_cast<unsigned char>(bytes[i]));
+    }
     return count;
 }
 
@@ -122,7 +146,10 @@ int32_t PlatformTextToAnsi(const TextUnit* units, int32_t unitCount, char* out, 
     const int32_t count = unitCount < 0 ? UnitsBeforeZero(units) + 1 : unitCount;
     if (!out) return count;
     if (count > capacity) return 0;  // too small: the platform reports 0
-    if (NarrowAscii(units, count, out)) return count;
-    for (int32_t i = 0; i < count; ++i) out[i] = EncodeUnit(units[i]);
+    for (int32_t at = 0; at < count; at += Stretch) {
+        const int32_t length = count - at < Stretch ? count - at : Stretch;
+        if (NarrowAscii(units + at, length, out + at)) continue;
+        for (int32_t i = at; i < at + length; ++i) out[i] = EncodeUnit(units[i]);
+    }
     return count;
 }

@@ -20,6 +20,11 @@ void* PlatformHeapAlloc(PlatformHeap heap, bool zeroFill, size_t size)
     return HeapAlloc(reinterpret_cast<HANDLE>(heap), zeroFill ? HEAP_ZERO_MEMORY : 0, size);
 }
 
+void* PlatformHeapReAlloc(PlatformHeap heap, void* block, size_t size)
+{
+    return HeapReAlloc(reinterpret_cast<HANDLE>(heap), 0, block, size);
+}
+
 void PlatformHeapFree(PlatformHeap heap, void* block)
 {
     HeapFree(reinterpret_cast<HANDLE>(heap), 0, block);
@@ -39,14 +44,11 @@ int32_t PlatformHeapLiveBlocks(PlatformHeap heap)
     return count;
 }
 
-// Converting plain ASCII needs no code page: its bytes are the same characters
-// in every ANSI code page, single-byte, double-byte (no lead byte is below 0x80)
-// or UTF-8. The platform converts a text as soon as another character shows up,
-// and does all the measuring.
+// The text operations convert plain ASCII themselves; what reaches these holds
+// other characters, which only the code page knows.
 int32_t PlatformAnsiToText(const char* bytes, int32_t byteCount, TextUnit* out, int32_t capacity)
 {
     if (byteCount == 0) return 0;
-    if (out && byteCount <= capacity && WidenAscii(bytes, byteCount, out)) return byteCount;
     return MultiByteToWideChar(CP_ACP, 0, bytes, byteCount, out, capacity);
 }
 
@@ -56,6 +58,5 @@ int32_t PlatformTextToAnsi(const TextUnit* units, int32_t unitCount, char* out, 
     // -1 means up to and including the terminator; the exact count says the
     // same, and lets the platform measure without looking for the end itself.
     if (unitCount < 0) unitCount = UnitsBeforeZero(units) + 1;
-    if (out && unitCount <= capacity && NarrowAscii(units, unitCount, out)) return unitCount;
     return WideCharToMultiByte(CP_ACP, 0, units, unitCount, out, capacity, nullptr, nullptr);
 }

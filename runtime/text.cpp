@@ -1,33 +1,116 @@
 // Internal texts and their conversion to and from the ANSI code page.
 #include "runtime/text.h"
 
+#include <cstring>
+
 #include "runtime/ascii.h"
 #include "runtime/heaps.h"
 
-TextUnit* NewText(int32_t count)
+namespace {
+
+// The 16 bytes before a text's units. Read and written with memcpy: the block
+// holds bytes, not a header object.
+struct TextHeader {
+    int32_t length;         // code units before the terminator
+    int32_t encodedLength;  // bytes in the ANSI code page; -1 until measured
+    TextContent content;
+    int32_t capacity;       // code units the block has room for, terminator excluded
+};
+static_assert(sizeof(TextHeader) == 16, "the units stay as aligned as the block");
+
+TextHeader HeaderOf(const TextUnit* text)
 {
-    if (count < 0) count = 0;
-    uint64_t bytes = (static_cast<uint64_t>(count) + 1) * sizeof(TextUnit);
+    TextHeader header;
+    std::memcpy(&header, reinterpret_cast<const char*>(text) - sizeof header, sizeof header);
+    return header;
+}
+
+// The header lives in the text's own block, which is never read-only, so the
+// operations that take a const text may still note what they learn about it.
+void StoreHeader(const TextUnit* text, const TextHeader& header)
+{
+    std::memcpy(const_cast<char*>(reinterpret_cast<const char*>(text)) - sizeof header, &header, sizeof header);
+}
+
+uint32_t BlockBytes(int32_t capacity)
+{
+    return static_cast<uint32_t>(sizeof(TextHeader) + (static_cast<uint32_t>(capacity) + 1) * sizeof(TextUnit));
+}
+
+// Room for capacity units and the terminator; the header says length 0 for now.
+TextUnit* AllocText(int32_t capacity, TextContent content)
+{
+    if (capacity < 0) capacity = 0;
+    const uint64_t bytes = sizeof(TextHeader) + (static_cast<uint64_t>(capacity) + 1) * sizeof(TextUnit);
     if (bytes > UINT32_MAX) return nullptr;
-    TextUnit* text = static_cast<TextUnit*>(AllocString(static_cast<uint32_t>(bytes)));
-    if (text) text[count] = 0;
+    char* block = static_cast<char*>(AllocString(static_cast<uint32_t>(bytes)));
+    if (!block) return nullptr;
+    TextUnit* text = static_cast<TextUnit*>(static_cast<void*>(block + sizeof(TextHeader)));
+    StoreHeader(text, {0, content == TextContent::Ascii ? 0 : -1, content, capacity});
+    text[0] = 0;
     return text;
 }
 
-void FreeText(TextUnit* text) { FreeString(text); }
+// Ends the text after length units.
+void SetLength(TextUnit* text, int32_t length, TextContent content)
+{
+    TextHeader header = HeaderOf(text);
+    header.length = length;
+    header.content = content;
+    header.encodedLength = content == TextContent::Ascii ? length : -1;
+    StoreHeader(text, header);
+    text[length] = 0;
+}
+
+}  // namespace
+
+TextUnit* NewText(int32_t count, TextContent content)
+{
+    if (count < 0) count = 0;
+    TextUnit* text = AllocText(count, content);
+    if (text) SetLength(text, count, content);
+    return text;
+}
+
+void SetTextContent(TextUnit* text, TextContent content)
+{
+    if (text) SetLength(text, HeaderOf(text).length, content);
+}
+
+TextContent TextContentOf(const TextUnit* text)
+{
+    return text ? HeaderOf(text).content : TextContent::Ascii;
+}
+
+void FreeText(TextUnit* text)
+{
+    if (text) FreeString(reinterpret_cast<char*>(text) - sizeof(TextHeader), BlockBytes(HeaderOf(text).capacity));
+}
+
+void ReleaseAllTexts() { ResetStringStorage(); }
 
 TextUnit* ReadText(const char* memory)
 {
     // A null argument reads as the empty text rather than faulting; a text too
     // long for the signed counts of the conversions is refused, not cut short.
-    size_t length = memory ? BytesBeforeZero(memory) : 0;
+    const size_t length = memory ? BytesBeforeZero(memory) : 0;
     if (length >= INT32_MAX) return nullptr;
-    int32_t byteCount = static_cast<int32_t>(length);
-    int32_t count = PlatformAnsiToText(memory, byteCount, nullptr, 0);
-    TextUnit* text = NewText(count);
+    const int32_t byteCount = static_cast<int32_t>(length);
+    // No code page decodes bytes to more code units than there are bytes, so
+    // this much room serves every text; plain ASCII is done in the same pass.
+    TextUnit* text = AllocText(byteCount, TextContent::Unchecked);
     if (!text) return nullptr;
-    int32_t written = PlatformAnsiToText(memory, byteCount, text, count + 1);
-    text[written] = 0;
+    if (WidenAscii(memory, byteCount, text)) {
+        SetLength(text, byteCount, TextContent::Ascii);
+        return text;
+    }
+    const int32_t count = PlatformAnsiToText(memory, byteCount, nullptr, 0);
+    if (count > byteCount) {  // a code page that broke the rule above
+        FreeText(text);
+        if (!(text = AllocText(count, TextContent::NeedsCodePage))) return nullptr;
+    }
+    const int32_t written = PlatformAnsiToText(memory, byteCount, text, count + 1);
+    SetLength(text, written, TextContent::NeedsCodePage);
     return text;
 }
 
@@ -37,9 +120,22 @@ int32_t WriteText(char* memory, const TextUnit* text)
         memory[0] = 0;
         return 0;
     }
-    int32_t count = TextLength(text);
-    int32_t need = PlatformTextToAnsi(text, count, nullptr, 0);
-    int32_t written = PlatformTextToAnsi(text, count, memory, need);
+    TextHeader header = HeaderOf(text);
+    // An unchecked text is narrowed and looked at in one pass; the caller's room
+    // holds that, since no unit takes less than one byte in any code page.
+    if (header.content != TextContent::NeedsCodePage) {
+        if (NarrowAscii(text, header.length, memory)) {
+            header.content = TextContent::Ascii;
+            header.encodedLength = header.length;
+            StoreHeader(text, header);
+            memory[header.length] = 0;
+            return header.length;
+        }
+        header.content = TextContent::NeedsCodePage;
+        StoreHeader(text, header);
+    }
+    const int32_t need = EncodedByteLength(text);
+    const int32_t written = PlatformTextToAnsi(text, header.length, memory, need);
     memory[written] = 0;
     return written;
 }
@@ -47,17 +143,19 @@ int32_t WriteText(char* memory, const TextUnit* text)
 int32_t EncodedByteLength(const TextUnit* text)
 {
     if (!text) return 0;
-    return PlatformTextToAnsi(text, -1, nullptr, 0) - 1;
+    TextHeader header = HeaderOf(text);
+    if (header.encodedLength < 0) {
+        header.encodedLength = PlatformTextToAnsi(text, header.length, nullptr, 0);
+        StoreHeader(text, header);
+    }
+    return header.encodedLength;
 }
 
 char* NewAnsiBlock(const TextUnit* text)
 {
-    static constexpr TextUnit empty[1] = {0};
-    if (!text) text = empty;
-    int32_t size = PlatformTextToAnsi(text, -1, nullptr, 0);
-    char* block = static_cast<char*>(AllocBlock(size));
-    if (!block) return nullptr;
-    PlatformTextToAnsi(text, -1, block, size);
+    // A null text is the empty text: a block of one zero byte.
+    char* block = static_cast<char*>(AllocBlock(EncodedByteLength(text) + 1));
+    if (block) WriteText(block, text);
     return block;
 }
 
@@ -69,25 +167,18 @@ int32_t MeasureMemoryText(const char* memory)
     return length > INT32_MAX ? INT32_MAX : static_cast<int32_t>(length);
 }
 
-int32_t TextLength(const TextUnit* text)
-{
-    return text ? UnitsBeforeZero(text) : 0;
-}
+int32_t TextLength(const TextUnit* text) { return text ? HeaderOf(text).length : 0; }
 
 bool TextEquals(const TextUnit* a, const TextUnit* b)
 {
-    static constexpr TextUnit empty[1] = {0};
-    if (!a) a = empty;
-    if (!b) b = empty;
-    for (;; ++a, ++b) {
-        if (*a != *b) return false;
-        if (*a == 0) return true;
-    }
+    const int32_t length = TextLength(a);
+    if (length != TextLength(b)) return false;
+    return length == 0 || std::memcmp(a, b, static_cast<size_t>(length) * sizeof(TextUnit)) == 0;
 }
 
 TextUnit* BlankText(int32_t count)
 {
-    TextUnit* text = NewText(count);
+    TextUnit* text = NewText(count, TextContent::Ascii);
     if (text)
         for (int32_t i = 0; i < count; ++i) text[i] = 32;
     return text;

@@ -1,9 +1,19 @@
 // Internal texts (zero-terminated UTF-16 in the string heap) and their conversion
 // to and from ANSI texts in the system's code page. A null text counts as empty.
+// Each text knows its length and whether it is plain ASCII, from a header that
+// sits before its units; a TextUnit* always points at the units.
 #pragma once
 #include <cstdint>
 
 #include "runtime/platform.h"
+
+// What a text's header knows of its units. Plain ASCII converts without the
+// code page in either direction, in every ANSI code page.
+enum class TextContent : int32_t {
+    Unchecked = 0,      // filled by its owner; looked at when it is converted
+    Ascii = 1,          // every unit below 0x80
+    NeedsCodePage = 2,  // converted through the code page
+};
 
 // A new internal text from a zero-terminated ANSI text; a null address reads as empty.
 TextUnit* ReadText(const char* memory);
@@ -17,6 +27,13 @@ int32_t MeasureMemoryText(const char* memory);
 int32_t TextLength(const TextUnit* text);
 bool TextEquals(const TextUnit* a, const TextUnit* b);
 TextUnit* BlankText(int32_t count);
-// A new text of count code units, terminated, contents left for the caller to fill.
-TextUnit* NewText(int32_t count);
+// A new text of count code units, terminated, for the caller to fill with count
+// nonzero units; content says what they will be.
+TextUnit* NewText(int32_t count, TextContent content = TextContent::Unchecked);
+// For an owner that rewrote a text's units: what they now are.
+void SetTextContent(TextUnit* text, TextContent content);
+TextContent TextContentOf(const TextUnit* text);
 void FreeText(TextUnit* text);
+// Releases every internal text at once: the exports' last step. No text made
+// before it may be used after it.
+void ReleaseAllTexts();

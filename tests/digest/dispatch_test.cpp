@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "digest/cpu.h"
+#include "runtime/cpu.h"
 #include "digest/sha1.h"
 #include "digest/sha2.h"
 #include "digest/sha3.h"

@@ -2,7 +2,14 @@
 // fall-back to the code page when a single other character is anywhere in a text.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <sys/mman.h>
+#endif
 
 #include "runtime/ascii.h"
 #include "runtime/heaps.h"
@@ -55,6 +62,119 @@ TEST(AsciiFastPath, OneWesternLetterAnywhereTakesTheCodePage)
             EXPECT_EQ(RoundTrip(bytes, &units, &encodedLength), bytes) << length << " at " << at;
             EXPECT_EQ(units, expected) << length << " at " << at;
             EXPECT_EQ(encodedLength, static_cast<int32_t>(length)) << length << " at " << at;
+        }
+    }
+}
+
+namespace {
+
+// Each pass in both of its forms: the one this processor picks, and the word
+// form that processors without SSE2 run.
+struct Form {
+    const char* name;
+    size_t (*bytesBeforeZero)(const char*);
+    int32_t (*unitsBeforeZero)(const TextUnit*);
+    bool (*widen)(const char*, int32_t, TextUnit*);
+    bool (*narrow)(const TextUnit*, int32_t, char*);
+};
+const Form Forms[] = {
+    {"chosen", BytesBeforeZero, UnitsBeforeZero, WidenAscii, NarrowAscii},
+    {"words", BytesBeforeZeroWords, UnitsBeforeZeroWords, WidenAsciiWords, NarrowAsciiWords},
+};
+
+// Two pages, the second made inaccessible: a text that ends on the last byte of
+// the first page faults if a scan reads one block too far.
+class GuardedPage {
+public:
+    GuardedPage()
+    {
+#if defined(_WIN32)
+        pages = static_cast<char*>(VirtualAlloc(nullptr, 2 * Size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+        DWORD old = 0;
+        if (pages) VirtualProtect(pages + Size, Size, PAGE_NOACCESS, &old);
+#else
+        void* mapped = mmap(nullptr, 2 * Size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        pages = mapped == MAP_FAILED ? nullptr : static_cast<char*>(mapped);
+        if (pages) mprotect(pages + Size, Size, PROT_NONE);
+#endif
+    }
+    ~GuardedPage()
+    {
+#if defined(_WIN32)
+        if (pages) VirtualFree(pages, 0, MEM_RELEASE);
+#else
+        if (pages) munmap(pages, 2 * Size);
+#endif
+    }
+    GuardedPage(const GuardedPage&) = delete;
+    GuardedPage& operator=(const GuardedPage&) = delete;
+    // Where a text of length bytes, terminator included, ends on the page's last byte.
+    char* EndingAt(size_t length) const { return pages + Size - length; }
+
+    static constexpr size_t Size = 4096;
+    char* pages;
+};
+
+}  // namespace
+
+TEST(TextPasses, ScansStopAtTheTerminatorAtEveryAlignmentAndNeverCrossAPage)
+{
+    GuardedPage page;
+    ASSERT_NE(page.pages, nullptr);
+    for (const Form& form : Forms) {
+        for (size_t length = 0; length < 100; ++length) {
+            // Bytes ending at the page's end: the text starts at every alignment in turn.
+            char* bytes = page.EndingAt(length + 1);
+            std::memset(bytes, 'a', length);
+            bytes[length] = 0;
+            EXPECT_EQ(form.bytesBeforeZero(bytes), length) << form.name << ", " << length << " bytes";
+            // Units likewise, at every even address.
+            if (2 * (length + 1) <= GuardedPage::Size) {
+                TextUnit* units = reinterpret_cast<TextUnit*>(page.EndingAt(2 * (length + 1)));
+                for (size_t i = 0; i < length; ++i) units[i] = static_cast<TextUnit>(0x100 + i);  // zero low bytes too
+                units[length] = 0;
+                EXPECT_EQ(form.unitsBeforeZero(units), static_cast<int32_t>(length)) << form.name << ", " << length << " units";
+            }
+        }
+        // A zero right at the start of a block, and bytes after it that are not zero.
+        char* bytes = page.EndingAt(64);
+        std::memset(bytes, 'b', 64);
+        for (size_t at : {0, 1, 15, 16, 17, 31, 32, 63}) {
+            bytes[at] = 0;
+            EXPECT_EQ(form.bytesBeforeZero(bytes), at) << form.name << ", zero at " << at;
+            bytes[at] = 'b';
+        }
+    }
+}
+
+TEST(TextPasses, WidenAndNarrowNoticeOneCharacterBeyondAsciiAnywhere)
+{
+    struct Row { const char* why; TextUnit unit; bool ascii; };
+    const Row rows[] = {
+        {"highest ASCII", 0x7F, true},      {"lowest beyond", 0x80, false},   {"Latin-1", 0xE9, false},
+        {"only the high byte set", 0x0100, false}, {"euro sign", 0x20AC, false}, {"top unit", 0xFFFF, false},
+    };
+    for (const Form& form : Forms) {
+        for (const Row& row : rows) {
+            for (int32_t length : {1, 3, 4, 15, 16, 17, 31, 32, 33, 47}) {
+                for (int32_t at = 0; at < length; ++at) {
+                    std::u16string units(static_cast<size_t>(length), u'q');
+                    units[static_cast<size_t>(at)] = row.unit;
+                    std::string narrowed(static_cast<size_t>(length), '\0');
+                    const bool ascii = form.narrow(reinterpret_cast<const TextUnit*>(units.data()), length, narrowed.data());
+                    EXPECT_EQ(ascii, row.ascii) << form.name << " narrow, " << row.why << " at " << at << " of " << length;
+                    if (row.unit > 0xFF) continue;
+                    std::string bytes(static_cast<size_t>(length), 'q');
+                    bytes[static_cast<size_t>(at)] = static_cast<char>(row.unit);
+                    std::u16string widened(static_cast<size_t>(length), u'\0');
+                    EXPECT_EQ(form.widen(bytes.data(), length, reinterpret_cast<TextUnit*>(widened.data())), row.ascii)
+                        << form.name << " widen, " << row.why << " at " << at << " of " << length;
+                    EXPECT_EQ(widened, units) << form.name << " widen, " << row.why << " at " << at << " of " << length;
+                    if (row.ascii) {
+                        EXPECT_EQ(narrowed, bytes) << form.name << " narrow, " << at << " of " << length;
+                    }
+                }
+            }
         }
     }
 }

@@ -166,6 +166,27 @@ TEST(DllHeaps, DigestExportsLeaveNoBlockBehindAfterFreeMem)
     }
 }
 
+TEST(DllHeaps, TheStringHeapKeepsOnlyItsWorkingStorageBetweenCalls)
+{
+    Library library;
+    ASSERT_NE(library.module, nullptr);
+    auto freeMem = library.Get<QuorvalentFreeMem>("FreeMem");
+    auto md5 = library.Get<QuorvalentDigest>("cifrado_md5");
+    EXPECT_EQ(library.BusyBlocksInHeaps(), 1) << "after load: the working storage, nothing else";
+    // Texts larger than the storage take blocks of their own, which go at the end
+    // of the call; the storage grows in HeapReAlloc and stays one block.
+    struct Row { const char* why; size_t bytes; };
+    const Row rows[] = {{"short", 3}, {"larger than the first storage", 40000}, {"again, now fitting", 40000},
+                        {"larger still", 300000}, {"short again", 3}};
+    for (const Row& row : rows) {
+        const std::string text(row.bytes, 'q');
+        ASSERT_NE(md5(text.c_str()), nullptr) << row.why;
+        EXPECT_EQ(library.BusyBlocksInHeaps(), 2) << row.why << ": the storage and the result";
+        freeMem();
+        EXPECT_EQ(library.BusyBlocksInHeaps(), 1) << row.why;
+    }
+}
+
 TEST(DllRot13, RotatesLettersAndKeepsEveryOtherByte)
 {
     Library library;
