@@ -14,7 +14,9 @@ namespace {
 // the storage never moves while a text points into it, and grows only when empty.
 struct OwnBlock {
     OwnBlock* next;
-    uint64_t size;  // carved size; also pads the link to 16 bytes, so the text behind stays aligned
+    uint32_t size;  // what carving it would have taken
+    // 16 bytes in all, so the text behind stays as aligned as the block.
+    char padding[16 - sizeof(OwnBlock*) - sizeof(uint32_t)];
 };
 static_assert(sizeof(OwnBlock) == 16, "texts in blocks of their own stay 16-byte aligned");
 
