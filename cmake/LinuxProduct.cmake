@@ -1,7 +1,7 @@
 # libquorvalent.so: the six exports and nothing else, with a soname, installable.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
-add_library(quorvalent SHARED $<TARGET_OBJECTS:quorvalent_objects> runtime/loader_linux.cpp)
+add_library(quorvalent SHARED ${QV_LIBRARY_OBJECTS} runtime/loader_linux.cpp)
 target_include_directories(quorvalent PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/include)
 target_compile_options(quorvalent PRIVATE ${QV_WARNINGS} -fno-exceptions -fno-rtti -fvisibility=hidden)
 target_link_options(quorvalent PRIVATE -Wl,--no-undefined

@@ -5,7 +5,7 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
 endif()
 
 configure_file(${CMAKE_SOURCE_DIR}/boundary/version.rc.in ${CMAKE_BINARY_DIR}/generated/version.rc @ONLY)
-add_library(quorvalent SHARED $<TARGET_OBJECTS:quorvalent_objects> boundary/quorvalent.def
+add_library(quorvalent SHARED ${QV_LIBRARY_OBJECTS} boundary/quorvalent.def
                               ${CMAKE_BINARY_DIR}/generated/version.rc)
 # The linker's own import library would name the exports without their stdcall
 # decoration; the ones callers link against are made below.

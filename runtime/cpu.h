@@ -1,62 +1,17 @@
 // What the processor offers beyond the baseline the library is built for, asked
-// once with CPUID, so a compression can pick a faster form at run time.
+// once with CPUID, so a compression or a text pass can pick a faster form at run time.
 #pragma once
 #include <cstdint>
 
-#if defined(__i386__) || defined(__x86_64__)
-#include <cpuid.h>
-#endif
-
 // SSE2: 64-bit additions, shifts and logic in XMM registers, which a 32-bit
 // build otherwise spells out in pairs of 32-bit operations.
-inline bool CpuHasSse2()
-{
 #if defined(__x86_64__)
-    return true;
-#elif defined(__i386__)
-    // 0 unknown, 1 absent, 2 present; calls never overlap, and a repeated
-    // question gets the same answer anyway.
-    static int32_t known = 0;
-    if (known == 0) {
-        unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
-        known = __get_cpuid(1, &eax, &ebx, &ecx, &edx) && (edx & bit_SSE2) ? 2 : 1;
-    }
-    return known == 2;
+inline bool CpuHasSse2() { return true; }
 #else
-    return false;
-#endif
-}
-
-#if defined(__x86_64__)
-// CPUID leaf 7's EBX, where the BMI1 and BMI2 bits are; 0 when the leaf is missing.
-inline uint32_t CpuLeaf7Features()
-{
-    // Bit 31 marks the answer as known; neither feature asked for lives there.
-    static uint32_t known = 0;
-    if (known == 0) {
-        unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
-        known = (__get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx) ? ebx : 0u) | 0x80000000u;
-    }
-    return known;
-}
+bool CpuHasSse2();
 #endif
 
 // BMI1: ANDN, the and-not of Keccak's chi step in one instruction.
-inline bool CpuHasBmi1()
-{
-#if defined(__x86_64__)
-    return (CpuLeaf7Features() & bit_BMI) != 0;
-#else
-    return false;
-#endif
-}
-
+bool CpuHasBmi1();
 // BMI2: RORX, a rotation into another register, which saves SHA-1 a copy per rotation.
-inline bool CpuHasBmi2()
-{
-#if defined(__x86_64__)
-    return (CpuLeaf7Features() & bit_BMI2) != 0;
-#else
-    return false;
-#endif
-}
+bool CpuHasBmi2();
