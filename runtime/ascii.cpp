@@ -50,6 +50,10 @@ QV_WHOLE_BLOCK_READS size_t ScanWords(uintptr_t start, unsigned width)
     }
 }
 
+// Bytes from 0x80 to 0x9F, and units above 0xFF or from 0x80 to 0x9F: where a
+// single-byte code page departs from Latin-1.
+inline bool DepartsFromLatin1(unsigned value) { return value > 0xFF || (value >= 0x80 && value < 0xA0); }
+
 #if defined(QV_HAVE_SSE2_FORM)
 // 0xFF in every byte of the block's zero bytes (width 1) or zero 16-bit units (width 2).
 QV_SSE2 QV_WHOLE_BLOCK_READS inline __m128i ZeroMarks(uintptr_t address, unsigned width)
@@ -75,11 +79,10 @@ QV_SSE2 QV_WHOLE_BLOCK_READS size_t ScanBlocks(uintptr_t start, unsigned width)
 QV_SSE2 bool WidenAsciiSse2(const char* bytes, int32_t count, TextUnit* out)
 {
     const __m128i zero = _mm_setzero_si128();
-    __m128i high = zero;
     int32_t i = 0;
     for (; i + 16 <= count; i += 16) {
         const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
-        high = _mm_or_si128(high, chunk);
+        if (_mm_movemask_epi8(chunk)) return false;
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi8(chunk, zero));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 8), _mm_unpackhi_epi8(chunk, zero));
     }
@@ -89,17 +92,20 @@ QV_SSE2 bool WidenAsciiSse2(const char* bytes, int32_t count, TextUnit* out)
         rest |= value;
         out[i] = static_cast<TextUnit>(value);
     }
-    return _mm_movemask_epi8(high) == 0 && rest < 0x80;
+    return rest < 0x80;
 }
 
 QV_SSE2 bool NarrowAsciiSse2(const TextUnit* units, int32_t count, char* out)
 {
-    __m128i high = _mm_setzero_si128();
+    // ASCII when no unit has a bit set above the low seven.
+    const __m128i above = _mm_set1_epi16(static_cast<short>(0xFF80));
+    const __m128i zero = _mm_setzero_si128();
     int32_t i = 0;
     for (; i + 16 <= count; i += 16) {
         const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + i));
         const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + i + 8));
-        high = _mm_or_si128(high, _mm_or_si128(low, next));
+        const __m128i high = _mm_and_si128(_mm_or_si128(low, next), above);
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(high, zero)) != 0xFFFF) return false;
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(low, next));
     }
     unsigned rest = 0;
@@ -107,9 +113,59 @@ QV_SSE2 bool NarrowAsciiSse2(const TextUnit* units, int32_t count, char* out)
         rest |= units[i];
         out[i] = static_cast<char>(units[i]);
     }
-    // ASCII when no unit has a bit set above the low seven.
-    const __m128i above = _mm_and_si128(high, _mm_set1_epi16(static_cast<short>(0xFF80)));
-    return _mm_movemask_epi8(_mm_cmpeq_epi16(above, _mm_setzero_si128())) == 0xFFFF && rest < 0x80;
+    return rest < 0x80;
+}
+
+QV_SSE2 int32_t WidenLatin1Sse2(const char* bytes, int32_t count, TextUnit* out)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i bias = _mm_set1_epi8(static_cast<char>(0x80));
+    const __m128i last = _mm_set1_epi8(0x1F);
+    int32_t i = 0;
+    for (; i + 16 <= count; i += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi8(chunk, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 8), _mm_unpackhi_epi8(chunk, zero));
+        // byte - 0x80 is at most 0x1F exactly for the bytes 0x80 to 0x9F.
+        const __m128i shifted = _mm_sub_epi8(chunk, bias);
+        const uint32_t marks = MarkBits(_mm_cmpeq_epi8(_mm_min_epu8(shifted, last), shifted));
+        if (marks) return i + __builtin_ctz(marks);
+    }
+    for (; i < count; ++i) {
+        const unsigned char value = static_cast<unsigned char>(bytes[i]);
+        if (DepartsFromLatin1(value)) return i;
+        out[i] = static_cast<TextUnit>(value);
+    }
+    return count;
+}
+
+QV_SSE2 int32_t NarrowLatin1Sse2(const TextUnit* units, int32_t count, char* out)
+{
+    // Signed comparisons see units biased by 0x8000 in the order of the unsigned ones.
+    const __m128i bias = _mm_set1_epi16(static_cast<short>(0x8000));
+    const __m128i highest = _mm_set1_epi16(static_cast<short>(0x00FF ^ 0x8000));
+    const __m128i control = _mm_set1_epi16(static_cast<short>(0x0080));
+    const __m128i controls = _mm_set1_epi16(static_cast<short>(0x0020 ^ 0x8000));
+    int32_t i = 0;
+    for (; i + 16 <= count; i += 16) {
+        const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + i));
+        const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + i + 8));
+        __m128i marks[2];
+        const __m128i halves[2] = {low, next};
+        for (int half = 0; half < 2; ++half) {
+            const __m128i above = _mm_cmpgt_epi16(_mm_xor_si128(halves[half], bias), highest);
+            const __m128i c1 = _mm_cmplt_epi16(_mm_xor_si128(_mm_sub_epi16(halves[half], control), bias), controls);
+            marks[half] = _mm_or_si128(above, c1);
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(low, next));
+        const uint32_t departs = MarkBits(_mm_packs_epi16(marks[0], marks[1]));
+        if (departs) return i + __builtin_ctz(departs);
+    }
+    for (; i < count; ++i) {
+        if (DepartsFromLatin1(units[i])) return i;
+        out[i] = static_cast<char>(units[i]);
+    }
+    return count;
 }
 #endif
 
@@ -154,6 +210,25 @@ bool NarrowAsciiWords(const TextUnit* units, int32_t count, char* out)
     return (high & 0xFF80FF80u) == 0;
 }
 
+int32_t WidenLatin1Words(const char* bytes, int32_t count, TextUnit* out)
+{
+    for (int32_t i = 0; i < count; ++i) {
+        const unsigned char value = static_cast<unsigned char>(bytes[i]);
+        if (DepartsFromLatin1(value)) return i;
+        out[i] = static_cast<TextUnit>(value);
+    }
+    return count;
+}
+
+int32_t NarrowLatin1Words(const TextUnit* units, int32_t count, char* out)
+{
+    for (int32_t i = 0; i < count; ++i) {
+        if (DepartsFromLatin1(units[i])) return i;
+        out[i] = static_cast<char>(units[i]);
+    }
+    return count;
+}
+
 size_t BytesBeforeZeroWords(const char* bytes) { return ScanWords(reinterpret_cast<uintptr_t>(bytes), 1); }
 
 int32_t UnitsBeforeZeroWords(const TextUnit* units)
@@ -179,18 +254,36 @@ int32_t UnitsBeforeZero(const TextUnit* units)
     return UnitsBeforeZeroWords(units);
 }
 
+// The SSE2 form where the processor has it, the word form otherwise.
+#if defined(QV_HAVE_SSE2_FORM)
+#define QV_CHOSEN_FORM(sse2, words, ...) (CpuHasSse2() ? sse2(__VA_ARGS__) : words(__VA_ARGS__))
+#else
+#define QV_CHOSEN_FORM(sse2, words, ...) words(__VA_ARGS__)
+#endif
+
 bool WidenAscii(const char* bytes, int32_t count, TextUnit* out)
 {
-#if defined(QV_HAVE_SSE2_FORM)
-    if (CpuHasSse2()) return WidenAsciiSse2(bytes, count, out);
-#endif
-    return WidenAsciiWords(bytes, count, out);
+    return QV_CHOSEN_FORM(WidenAsciiSse2, WidenAsciiWords, bytes, count, out);
 }
 
 bool NarrowAscii(const TextUnit* units, int32_t count, char* out)
 {
-#if defined(QV_HAVE_SSE2_FORM)
-    if (CpuHasSse2()) return NarrowAsciiSse2(units, count, out);
-#endif
-    return NarrowAsciiWords(units, count, out);
+    return QV_CHOSEN_FORM(NarrowAsciiSse2, NarrowAsciiWords, units, count, out);
 }
+
+int32_t WidenLatin1(const char* bytes, int32_t count, TextUnit* out)
+{
+    return QV_CHOSEN_FORM(WidenLatin1Sse2, WidenLatin1Words, bytes, count, out);
+}
+
+int32_t NarrowLatin1(const TextUnit* units, int32_t count, char* out)
+{
+    return QV_CHOSEN_FORM(NarrowLatin1Sse2, NarrowLatin1Words, units, count, out);
+}
+
+#undef QV_CHOSEN_FORM
+#undef QV_WHOLE_BLOCK_READS
+#if defined(QV_HAVE_SSE2_FORM)
+#undef QV_SSE2
+#undef QV_HAVE_SSE2_FORM
+#endif

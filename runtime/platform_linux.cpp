@@ -120,19 +120,16 @@ int32_t PlatformHeapLiveBlocks(PlatformHeap handle)
 }
 
 // Texts reach the code page only when they hold a character beyond ASCII, and
-// most of such a text is ASCII still: 16-character stretches of it convert as
-// they are, and only the others go through the table.
-constexpr int32_t Stretch = 16;
-
+// Windows-1252 is Latin-1 but for 0x80 to 0x9F: runs of the text convert as
+// Latin-1, 16 characters at a time, and only those bytes go through the table.
 int32_t PlatformAnsiToText(const char* bytes, int32_t byteCount, TextUnit* out, int32_t capacity)
 {
     if (byteCount <= 0) return 0;
     if (!out) return byteCount;  // one code unit per byte
     const int32_t count = byteCount < capacity ? byteCount : capacity;
-    for (int32_t at = 0; at < count; at += Stretch) {
-        const int32_t length = count - at < Stretch ? count - at : Stretch;
-        if (WidenAscii(bytes + at, length, out + at)) continue;
-        for (int32_t i = at; i < at + length; ++i) out[i] = DecodeByte(static_cast<unsigned char>(bytes[i]));
+    for (int32_t at = 0; at < count; ++at) {
+        at += WidenLatin1(bytes + at, count - at, out + at);
+        if (at < count) out[at] = DecodeByte(static_cast<unsigned char>(bytes[at]));
     }
     return count;
 }
@@ -146,10 +143,9 @@ int32_t PlatformTextToAnsi(const TextUnit* units, int32_t unitCount, char* out, 
     const int32_t count = unitCount < 0 ? UnitsBeforeZero(units) + 1 : unitCount;
     if (!out) return count;
     if (count > capacity) return 0;  // too small: the platform reports 0
-    for (int32_t at = 0; at < count; at += Stretch) {
-        const int32_t length = count - at < Stretch ? count - at : Stretch;
-        if (NarrowAscii(units + at, length, out + at)) continue;
-        for (int32_t i = at; i < at + length; ++i) out[i] = EncodeUnit(units[i]);
+    for (int32_t at = 0; at < count; ++at) {
+        at += NarrowLatin1(units + at, count - at, out + at);
+        if (at < count) out[at] = EncodeUnit(units[at]);
     }
     return count;
 }

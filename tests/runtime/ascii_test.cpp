@@ -76,10 +76,13 @@ struct Form {
     int32_t (*unitsBeforeZero)(const TextUnit*);
     bool (*widen)(const char*, int32_t, TextUnit*);
     bool (*narrow)(const TextUnit*, int32_t, char*);
+    int32_t (*widenLatin1)(const char*, int32_t, TextUnit*);
+    int32_t (*narrowLatin1)(const TextUnit*, int32_t, char*);
 };
 const Form Forms[] = {
-    {"chosen", BytesBeforeZero, UnitsBeforeZero, WidenAscii, NarrowAscii},
-    {"words", BytesBeforeZeroWords, UnitsBeforeZeroWords, WidenAsciiWords, NarrowAsciiWords},
+    {"chosen", BytesBeforeZero, UnitsBeforeZero, WidenAscii, NarrowAscii, WidenLatin1, NarrowLatin1},
+    {"words", BytesBeforeZeroWords, UnitsBeforeZeroWords, WidenAsciiWords, NarrowAsciiWords, WidenLatin1Words,
+     NarrowLatin1Words},
 };
 
 // Two pages, the second made inaccessible: a text that ends on the last byte of
@@ -169,10 +172,48 @@ TEST(TextPasses, WidenAndNarrowNoticeOneCharacterBeyondAsciiAnywhere)
                     std::u16string widened(static_cast<size_t>(length), u'\0');
                     EXPECT_EQ(form.widen(bytes.data(), length, reinterpret_cast<TextUnit*>(widened.data())), row.ascii)
                         << form.name << " widen, " << row.why << " at " << at << " of " << length;
-                    EXPECT_EQ(widened, units) << form.name << " widen, " << row.why << " at " << at << " of " << length;
+                    // Output beyond ASCII is thrown away by the callers, so only ASCII output is checked.
                     if (row.ascii) {
+                        EXPECT_EQ(widened, units) << form.name << " widen, " << at << " of " << length;
                         EXPECT_EQ(narrowed, bytes) << form.name << " narrow, " << at << " of " << length;
                     }
+                }
+            }
+        }
+    }
+}
+
+TEST(TextPasses, Latin1RunsStopWhereASingleByteCodePageDeparts)
+{
+    struct Row { const char* why; TextUnit unit; bool stops; };
+    const Row rows[] = {
+        {"ASCII", 0x7F, false},          {"no-break space", 0xA0, false}, {"e acute", 0xE9, false},
+        {"y diaeresis", 0xFF, false},    {"first C1 byte", 0x80, true},   {"last C1 byte", 0x9F, true},
+        {"beyond Latin-1", 0x0100, true}, {"euro sign", 0x20AC, true},
+    };
+    for (const Form& form : Forms) {
+        for (const Row& row : rows) {
+            for (int32_t length : {1, 15, 16, 17, 33, 47}) {
+                for (int32_t at = 0; at < length; ++at) {
+                    const std::string where = std::string(form.name) + ", " + row.why + " at " + std::to_string(at) +
+                                              " of " + std::to_string(length);
+                    const int32_t expected = row.stops ? at : length;
+                    std::u16string units(static_cast<size_t>(length), u'\u00E8');
+                    units[static_cast<size_t>(at)] = row.unit;
+                    std::string narrowed(static_cast<size_t>(length), '\0');
+                    const int32_t narrowedCount =
+                        form.narrowLatin1(reinterpret_cast<const TextUnit*>(units.data()), length, narrowed.data());
+                    EXPECT_EQ(narrowedCount, expected) << where;
+                    std::string bytes(static_cast<size_t>(length), '\xE8');
+                    bytes[static_cast<size_t>(at)] = static_cast<char>(row.unit);
+                    EXPECT_EQ(narrowed.substr(0, static_cast<size_t>(expected)), bytes.substr(0, static_cast<size_t>(expected)))
+                        << where;
+                    if (row.unit > 0xFF) continue;
+                    std::u16string widened(static_cast<size_t>(length), u'\0');
+                    EXPECT_EQ(form.widenLatin1(bytes.data(), length, reinterpret_cast<TextUnit*>(widened.data())), expected)
+                        << where;
+                    EXPECT_EQ(widened.substr(0, static_cast<size_t>(expected)), units.substr(0, static_cast<size_t>(expected)))
+                        << where;
                 }
             }
         }
