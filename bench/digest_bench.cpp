@@ -9,8 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "bench/digests.h"
 #include "bench/hex.h"
+#include "bench/texts.h"
 #include "boundary/entry.h"
+#include "runtime/heaps.h"
 #include "digest/plugin.h"
 #include "quorvalent.h"
 #include "runtime/text.h"
@@ -44,42 +47,18 @@ extern "C" void free(void* memory) { __libc_free(memory); }
 
 namespace {
 
-struct Digest {
-    const char* name;        // as the report shows it
-    const char* opensslName; // for EVP_MD_fetch
-    int32_t id;
-    int32_t bits;
-    const char* bitsText;    // the second argument of cifrado_SHA2 and cifrado_SHA3
-};
-
-constexpr Digest Digests[] = {
-    {"MD5", "MD5", Md5, 0, nullptr},
-    {"SHA-1", "SHA1", Sha1, 0, nullptr},
-    {"SHA-224", "SHA224", Sha2, 224, "224"},
-    {"SHA-256", "SHA256", Sha2, 256, "256"},
-    {"SHA-384", "SHA384", Sha2, 384, "384"},
-    {"SHA-512", "SHA512", Sha2, 512, "512"},
-    {"SHA3-224", "SHA3-224", Sha3, 224, "224"},
-    {"SHA3-256", "SHA3-256", Sha3, 256, "256"},
-    {"SHA3-384", "SHA3-384", Sha3, 384, "384"},
-    {"SHA3-512", "SHA3-512", Sha3, 512, "512"},
-};
-
 constexpr uint32_t MessageSizes[] = {64, 1024, 16 * 1024, 1024 * 1024};
-constexpr uint32_t TextSizes[] = {16, 64, 4096};
+// Texts through the export, the engine on the same bytes, and libcrypto's one-shot.
+constexpr uint32_t TextSizes[] = {16, 64 * 1024, 1024 * 1024};
+constexpr BenchTextKind TextKinds[] = {BenchTextKind::Ascii, BenchTextKind::Accents};
 
 
-// One message for every benchmark: printable bytes, so a prefix of it is also a text.
+// One message for the engine benchmarks: printable bytes.
 std::vector<char>& Message()
 {
     static std::vector<char> message = [] {
-        std::vector<char> bytes(1024 * 1024 + 1);
-        uint32_t state = 0x2545f491u;
-        for (size_t i = 0; i + 1 < bytes.size(); ++i) {
-            state = state * 1664525u + 1013904223u;
-            bytes[i] = static_cast<char>('!' + (state >> 24) % 94);
-        }
-        return bytes;
+        const std::string text = BenchText(1024 * 1024, BenchTextKind::Ascii);
+        return std::vector<char>(text.begin(), text.end());
     }();
     return message;
 }
@@ -112,16 +91,6 @@ std::string OurEngineHex(const Digest& digest, char* data, uint32_t length)
     for (int32_t i = 0; text && text[i]; ++i) hex += static_cast<char>(text[i]);
     FreeText(text);
     return hex;
-}
-
-char* CallExport(const Digest& digest, const char* text)
-{
-    switch (digest.id) {
-    case Md5: return cifrado_md5(text);
-    case Sha1: return cifrado_SHA1(text);
-    case Sha2: return cifrado_SHA2(text, digest.bitsText);
-    default: return cifrado_SHA3(text, digest.bitsText);
-    }
 }
 
 // A benchmark that disagrees with libcrypto measures nothing worth reporting,
@@ -171,17 +140,13 @@ void EngineOpenssl(benchmark::State& state, const EVP_MD* md, uint32_t size)
     Report(state, size, allocationCount - before);
 }
 
-// Export calls take a zero-terminated text: the message's first size bytes.
-std::string Text(uint32_t size) { return std::string(Message().data(), size); }
-
-void ExportOurs(benchmark::State& state, const Digest& digest, const EVP_MD* md, uint32_t size)
+void ExportOurs(benchmark::State& state, const Digest& digest, const EVP_MD* md, const std::string& text)
 {
-    const std::string text = Text(size);
     char copy[2 * EVP_MAX_MD_SIZE + 1];
     char* first = CallExport(digest, text.c_str());
     const std::string result = first ? first : "<null>";
     FreeMem();
-    if (!Agree(state, result, OpensslHex(md, text.data(), size))) return;
+    if (!Agree(state, result, OpensslHex(md, text.data(), text.size()))) return;
     const unsigned long before = allocationCount;
     for (auto _ : state) {
         char* digestText = CallExport(digest, text.c_str());
@@ -189,12 +154,25 @@ void ExportOurs(benchmark::State& state, const Digest& digest, const EVP_MD* md,
         FreeMem();
         benchmark::DoNotOptimize(copy);
     }
+    Report(state, static_cast<uint32_t>(text.size()), allocationCount - before);
+}
+
+// The engine on the text's bytes, the work the export wraps.
+void ExportEngine(benchmark::State& state, const Digest& digest, const std::string& text)
+{
+    std::string bytes = text;
+    const uint32_t size = static_cast<uint32_t>(bytes.size());
+    const unsigned long before = allocationCount;
+    for (auto _ : state) {
+        TextUnit* hex = ComputeDigestHex(reinterpret_cast<uint8_t*>(bytes.data()), size, digest.id, digest.bits);
+        benchmark::DoNotOptimize(hex);
+        FreeText(hex);
+    }
     Report(state, size, allocationCount - before);
 }
 
-void ExportOpenssl(benchmark::State& state, const EVP_MD* md, uint32_t size)
+void ExportOpenssl(benchmark::State& state, const EVP_MD* md, const std::string& text)
 {
-    const std::string text = Text(size);
     unsigned char bytes[EVP_MAX_MD_SIZE];
     char hex[2 * EVP_MAX_MD_SIZE + 1];
     const unsigned long before = allocationCount;
@@ -207,12 +185,39 @@ void ExportOpenssl(benchmark::State& state, const EVP_MD* md, uint32_t size)
         HexEncode(bytes, count, hex);
         benchmark::DoNotOptimize(hex);
     }
-    Report(state, size, allocationCount - before);
+    Report(state, static_cast<uint32_t>(text.size()), allocationCount - before);
+}
+
+// The fixed costs around the engine, timed alone: the scratch block of the
+// text's size, and the text steps (read, measure, write back, measure again).
+void CostScratch(benchmark::State& state, uint32_t size)
+{
+    for (auto _ : state) FreeBlock(AllocBlock(static_cast<int32_t>(size + 1)));
+    Report(state, size, 0);
+}
+
+void CostTexts(benchmark::State& state, const std::string& text)
+{
+    std::string scratch(text.size() + 1, '\0');
+    for (auto _ : state) {
+        TextUnit* units = ReadText(text.c_str());
+        EncodedByteLength(units);
+        WriteText(scratch.data(), units);
+        benchmark::DoNotOptimize(MeasureMemoryText(scratch.data()));
+        ReleaseAllTexts();
+    }
+    Report(state, static_cast<uint32_t>(text.size()), 0);
 }
 
 void RegisterAll()
 {
-    // Names are tier/implementation/digest/bytes; tools/bench.sh reads them back.
+    // Names are tier/implementation/digest/bytes[/text kind]; tools/bench_report.py reads them back.
+    for (uint32_t size : TextSizes) {
+        benchmark::RegisterBenchmark(("cost/scratch/-/" + std::to_string(size)).c_str(), CostScratch, size);
+        for (BenchTextKind kind : TextKinds)
+            benchmark::RegisterBenchmark(("cost/texts/-/" + std::to_string(size) + "/" + BenchTextName(kind)).c_str(),
+                                         CostTexts, BenchText(size, kind));
+    }
     for (const Digest& digest : Digests) {
         const EVP_MD* md = Fetch(digest);
         for (uint32_t size : MessageSizes) {
@@ -221,9 +226,14 @@ void RegisterAll()
             benchmark::RegisterBenchmark(("engine/openssl/" + suffix).c_str(), EngineOpenssl, md, size);
         }
         for (uint32_t size : TextSizes) {
-            const std::string suffix = std::string(digest.name) + "/" + std::to_string(size);
-            benchmark::RegisterBenchmark(("export/ours/" + suffix).c_str(), ExportOurs, digest, md, size);
-            benchmark::RegisterBenchmark(("export/openssl/" + suffix).c_str(), ExportOpenssl, md, size);
+            for (BenchTextKind kind : TextKinds) {
+                const std::string text = BenchText(size, kind);
+                const std::string suffix =
+                    std::string(digest.name) + "/" + std::to_string(size) + "/" + BenchTextName(kind);
+                benchmark::RegisterBenchmark(("export/ours/" + suffix).c_str(), ExportOurs, digest, md, text);
+                benchmark::RegisterBenchmark(("export/engine/" + suffix).c_str(), ExportEngine, digest, text);
+                benchmark::RegisterBenchmark(("export/openssl/" + suffix).c_str(), ExportOpenssl, md, text);
+            }
         }
     }
 }

@@ -1,7 +1,9 @@
 // The real quorvalent.dll, loaded by name, timed against the platform's own
-// hashing (BCryptHash from bcrypt.dll) with the caller's hexadecimal encoding.
+// hashing (BCryptHash from bcrypt.dll) with the caller's hexadecimal encoding,
+// and against our engine on the same bytes (linked in, the DLL's code generation).
 // Usage: windows_bench [--iterations N] [--repetitions R] [--min-ms M]
-// Prints one line per measurement: tier implementation digest bytes ns_per_call.
+// Prints one line per measurement: windows implementation digest bytes text ns_per_call,
+// implementation ours (the export), engine or bcrypt, text ascii or accents.
 #include <windows.h>
 #include <bcrypt.h>
 
@@ -13,7 +15,12 @@
 #include <vector>
 
 #include "bench/hex.h"
+#include "bench/texts.h"
+#include "boundary/entry.h"
+#include "digest/plugin.h"
 #include "quorvalent.h"
+#include "runtime/heaps.h"
+#include "runtime/text.h"
 
 namespace {
 
@@ -22,24 +29,33 @@ struct Exports {
     QuorvalentDigest md5;
     QuorvalentDigest sha1;
     QuorvalentSizedDigest sha2;
+    QuorvalentSizedDigest sha3;
 };
 
 struct Digest {
     const char* name;
-    const wchar_t* bcryptName;
+    const wchar_t* bcryptName;  // null where bcrypt.dll has no such hash
     ULONG bytes;
+    int32_t id;
+    int32_t bits;
     const char* bitsText;  // null for the one-argument exports
 };
 
 const Digest Digests[] = {
-    {"MD5", BCRYPT_MD5_ALGORITHM, 16, nullptr},
-    {"SHA-1", BCRYPT_SHA1_ALGORITHM, 20, nullptr},
-    {"SHA-256", BCRYPT_SHA256_ALGORITHM, 32, "256"},
-    {"SHA-384", BCRYPT_SHA384_ALGORITHM, 48, "384"},
-    {"SHA-512", BCRYPT_SHA512_ALGORITHM, 64, "512"},
+    {"MD5", BCRYPT_MD5_ALGORITHM, 16, Md5, 0, nullptr},
+    {"SHA-1", BCRYPT_SHA1_ALGORITHM, 20, Sha1, 0, nullptr},
+    {"SHA-224", nullptr, 28, Sha2, 224, "224"},
+    {"SHA-256", BCRYPT_SHA256_ALGORITHM, 32, Sha2, 256, "256"},
+    {"SHA-384", BCRYPT_SHA384_ALGORITHM, 48, Sha2, 384, "384"},
+    {"SHA-512", BCRYPT_SHA512_ALGORITHM, 64, Sha2, 512, "512"},
+    {"SHA3-224", nullptr, 28, Sha3, 224, "224"},
+    {"SHA3-256", nullptr, 32, Sha3, 256, "256"},
+    {"SHA3-384", nullptr, 48, Sha3, 384, "384"},
+    {"SHA3-512", nullptr, 64, Sha3, 512, "512"},
 };
 
-const DWORD TextSizes[] = {16, 64 * 1024};
+const DWORD TextSizes[] = {16, 64 * 1024, 1024 * 1024};
+const BenchTextKind TextKinds[] = {BenchTextKind::Ascii, BenchTextKind::Accents};
 
 [[noreturn]] void Fail(const std::string& message)
 {
@@ -57,8 +73,23 @@ Function Resolve(HMODULE module, const char* name)
 
 char* CallExport(const Exports& exports, const Digest& digest, const char* text)
 {
-    if (digest.bitsText) return exports.sha2(text, digest.bitsText);
-    return digest.bytes == 16 ? exports.md5(text) : exports.sha1(text);
+    switch (digest.id) {
+    case Md5: return exports.md5(text);
+    case Sha1: return exports.sha1(text);
+    case Sha2: return exports.sha2(text, digest.bitsText);
+    default: return exports.sha3(text, digest.bitsText);
+    }
+}
+
+// The engine linked into this program, on the text's bytes: what the export wraps.
+std::string EngineHex(const Digest& digest, std::string& bytes)
+{
+    TextUnit* text = ComputeDigestHex(reinterpret_cast<uint8_t*>(bytes.data()), static_cast<uint32_t>(bytes.size()),
+                                      digest.id, digest.bits);
+    std::string hex;
+    for (int32_t i = 0; i < TextLength(text); ++i) hex += static_cast<char>(text[i]);
+    FreeText(text);
+    return hex;
 }
 
 
@@ -133,6 +164,12 @@ Timing ParseArguments(int argc, char** argv)
 
 }  // namespace
 
+void Print(const char* implementation, const Digest& digest, DWORD size, BenchTextKind kind, double nanoseconds)
+{
+    std::printf("windows %s %s %lu %s %.1f\n", implementation, digest.name, size, BenchTextName(kind), nanoseconds);
+    std::fflush(stdout);
+}
+
 int main(int argc, char** argv)
 {
     const Timing timing = ParseArguments(argc, argv);
@@ -143,43 +180,75 @@ int main(int argc, char** argv)
         Resolve<QuorvalentDigest>(module, "cifrado_md5"),
         Resolve<QuorvalentDigest>(module, "cifrado_SHA1"),
         Resolve<QuorvalentSizedDigest>(module, "cifrado_SHA2"),
+        Resolve<QuorvalentSizedDigest>(module, "cifrado_SHA3"),
     };
+    // The engine's own copy of the library gets its heaps as the DLL does.
+    DllMain(nullptr, ProcessAttach, nullptr);
+    EnsureMd5Plugin();
+    EnsureSha1Plugin();
+    EnsureSha2Plugin();
+    EnsureSha3Plugin();
 
-    // Printable bytes: every prefix is a text the export takes whole.
-    std::string message(64 * 1024, ' ');
-    unsigned state = 0x2545f491u;
-    for (char& unit : message) {
-        state = state * 1664525u + 1013904223u;
-        unit = static_cast<char>('!' + (state >> 24) % 94);
+    // The fixed costs around the engine, timed alone: the scratch block (a
+    // zero-filled block of the text's size and its release), and the text steps
+    // (read into UTF-16, measure, write back, measure the written bytes).
+    for (DWORD size : TextSizes) {
+        std::printf("windows scratch - %lu - %.1f\n", size, MedianNanoseconds(timing, [&] {
+                        FreeBlock(AllocBlock(static_cast<int32_t>(size + 1)));
+                    }));
+        for (BenchTextKind kind : TextKinds) {
+            const std::string text = BenchText(size, kind);
+            std::string scratch(size + 1, '\0');
+            std::printf("windows texts - %lu %s %.1f\n", size, BenchTextName(kind), MedianNanoseconds(timing, [&] {
+                            TextUnit* units = ReadText(text.c_str());
+                            EncodedByteLength(units);
+                            WriteText(scratch.data(), units);
+                            MeasureMemoryText(scratch.data());
+                            ReleaseAllTexts();
+                        }));
+        }
+        std::fflush(stdout);
     }
 
     for (const Digest& digest : Digests) {
         BCRYPT_ALG_HANDLE algorithm = nullptr;
         // The caller opens the provider once and keeps it, the cheap way to use bcrypt.
-        if (!BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(&algorithm, digest.bcryptName, nullptr, 0)))
+        if (digest.bcryptName && !BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(&algorithm, digest.bcryptName, nullptr, 0)))
             Fail(std::string("bcrypt.dll has no ") + digest.name);
         for (DWORD size : TextSizes) {
-            const std::string text = message.substr(0, size);
-            char reference[129];
-            char copy[129];
-            BcryptHex(algorithm, digest, text.c_str(), reference);
-            char* first = CallExport(exports, digest, text.c_str());
-            const std::string ours = first ? first : "<null>";
-            exports.freeMem();
-            if (ours != reference) Fail(std::string(digest.name) + " differs from bcrypt: " + ours + " vs " + reference);
-
-            const double oursNs = MedianNanoseconds(timing, [&] {
-                char* result = CallExport(exports, digest, text.c_str());
-                std::strcpy(copy, result);
+            for (BenchTextKind kind : TextKinds) {
+                const std::string text = BenchText(size, kind);
+                std::string bytes = text;
+                char copy[129];
+                const std::string engine = EngineHex(digest, bytes);
+                char* first = CallExport(exports, digest, text.c_str());
+                const std::string ours = first ? first : "<null>";
                 exports.freeMem();
-            });
-            const double bcryptNs = MedianNanoseconds(timing, [&] { BcryptHex(algorithm, digest, text.c_str(), copy); });
-            std::printf("windows ours %s %lu %.1f\n", digest.name, size, oursNs);
-            std::printf("windows bcrypt %s %lu %.1f\n", digest.name, size, bcryptNs);
-            std::fflush(stdout);
+                if (ours != engine) Fail(std::string(digest.name) + " export differs from the engine: " + ours);
+                if (algorithm) {
+                    BcryptHex(algorithm, digest, text.c_str(), copy);
+                    if (ours != copy) Fail(std::string(digest.name) + " differs from bcrypt: " + ours + " vs " + copy);
+                }
+
+                Print("ours", digest, size, kind, MedianNanoseconds(timing, [&] {
+                          char* result = CallExport(exports, digest, text.c_str());
+                          std::strcpy(copy, result);
+                          exports.freeMem();
+                      }));
+                Print("engine", digest, size, kind, MedianNanoseconds(timing, [&] {
+                          TextUnit* hex = ComputeDigestHex(reinterpret_cast<uint8_t*>(bytes.data()), size, digest.id,
+                                                           digest.bits);
+                          FreeText(hex);
+                      }));
+                // bcrypt hashes bytes: the kind of text makes no difference to it.
+                if (algorithm && kind == BenchTextKind::Ascii)
+                    Print("bcrypt", digest, size, kind,
+                          MedianNanoseconds(timing, [&] { BcryptHex(algorithm, digest, text.c_str(), copy); }));
+            }
         }
-        BCryptCloseAlgorithmProvider(algorithm, 0);
+        if (algorithm) BCryptCloseAlgorithmProvider(algorithm, 0);
     }
+    DllMain(nullptr, ProcessDetach, nullptr);
     FreeLibrary(module);
     return 0;
 }

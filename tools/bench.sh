@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs the three benchmarks (x86-64 and 32-bit Linux against libcrypto, the DLL
-# under Wine against bcrypt.dll) and writes docs/benchmarks.md and docs/benchmarks.png.
+# Runs the benchmarks (x86-64 and 32-bit Linux against libcrypto, the 32- and
+# 64-bit DLLs under Wine against bcrypt.dll, and callgrind's breakdown of one short
+# export call) and writes docs/benchmarks.md and docs/benchmarks.png.
 # Usage: tools/bench.sh [--quick | --report-only]; QV_BENCH_BUILD names the build root
 # (default build). The raw results stay in <root>/bench-results; --report-only
 # writes the page and the chart again from them. Where 32-bit programs run under
@@ -15,9 +16,10 @@ root="${QV_BENCH_BUILD:-build}"
 repetitions=5
 min_time=0.1
 windows_repetitions=9
+windows_min_ms=50
 report_only=false
 case "${1:-}" in
-    --quick) repetitions=3 min_time=0.02 windows_repetitions=3 ;;
+    --quick) repetitions=3 min_time=0.02 windows_repetitions=3 windows_min_ms=5 ;;
     --report-only) report_only=true ;;
     "") ;;
     *) echo "usage: tools/bench.sh [--quick | --report-only]" >&2; exit 2 ;;
@@ -68,7 +70,8 @@ else
     [[ "$(tools/exec32.sh --mode)" == native ]] || keep_32bit=--keep-32bit
     rm -rf "$work"
     mkdir -p "$work"
-    build host digest_bench
+    build host digest_bench call_profile
+    build win64 windows_bench quorvalent
     if [[ -z "$keep_32bit" ]]; then
         build host32 digest_bench
         build win32 windows_bench quorvalent
@@ -78,12 +81,23 @@ else
         echo "== host32 and win32 not timed: 32-bit programs run under emulation here; keeping the last native figures"
     else
         run_linux host32
-        echo "== win32: quorvalent.dll and bcrypt.dll under Wine"
-        wine_prefix="$(realpath "$root/win32")/wineprefix"
-        [[ -d "$wine_prefix" ]] || tools/wine-run --prefix "$wine_prefix" --init
-        tools/wine-run --prefix "$wine_prefix" "$root/win32/bin/windows_bench.exe" \
-            --repetitions "$windows_repetitions" >"$work/windows.txt"
     fi
+    # The 64-bit DLL under wine64 itself, the 32-bit one under Wine's 32-bit loader.
+    wine_presets=(win64)
+    [[ -n "$keep_32bit" ]] || wine_presets+=(win32)
+    for preset in "${wine_presets[@]}"; do
+        echo "== $preset: quorvalent.dll, our engine and bcrypt.dll under Wine"
+        wine_prefix="$(realpath "$root/$preset")/wineprefix"
+        loader=wine
+        [[ "$preset" == win64 ]] && loader=/usr/lib/wine/wine64
+        [[ -d "$wine_prefix" ]] || tools/wine-run --wine "$loader" --prefix "$wine_prefix" --init
+        tools/wine-run --wine "$loader" --prefix "$wine_prefix" "$root/$preset/bin/windows_bench.exe" \
+            --repetitions "$windows_repetitions" --min-ms "$windows_min_ms" >"$work/$preset.txt"
+    done
+
+    echo "== callgrind: one 16-byte export call, step by step"
+    python3 tools/call_profile.py --binary "$root/host/bin/call_profile" --out "$work/call_profile.json" \
+        --scalar-mask "$scalar_mask"
     printf 'repetitions=%s\nwindows_repetitions=%s\nkeep_32bit=%s\n' "$repetitions" "$windows_repetitions" \
         "$keep_32bit" >"$work/settings"
 fi

@@ -26,7 +26,7 @@ plot data index 1 using 2:xtic(1) title "ours" lc rgb ours, \
      '' index 1 using 3 title "libcrypto scalar (SSE2, MMX)" lc rgb scalar, \
      '' index 1 using 4 title "libcrypto (SHA-NI, SSSE3)" lc rgb libcrypto
 
-set title "Wine: quorvalent.dll vs bcrypt.dll, 64 KiB texts"
+set title "wine64: quorvalent.dll vs bcrypt.dll, 64 KiB texts"
 plot data index 3 using 4:xtic(1) title "ours: export + FreeMem" lc rgb ours, \
      '' index 3 using 5 title "BCryptHash + hex" lc rgb libcrypto
 
@@ -36,7 +36,7 @@ plot data index 2 using 2:xtic(1) title "ours: export + FreeMem" lc rgb ours, \
      '' index 2 using 3 title "libcrypto scalar one-shot + hex" lc rgb scalar, \
      '' index 2 using 4 title "libcrypto one-shot + hex" lc rgb libcrypto
 
-set title "Wine: quorvalent.dll vs bcrypt.dll, 16 B texts"
+set title "wine64: quorvalent.dll vs bcrypt.dll, 16 B texts"
 plot data index 3 using 2:xtic(1) title "ours: export + FreeMem" lc rgb ours, \
      '' index 3 using 3 title "BCryptHash + hex" lc rgb libcrypto
 

@@ -1,0 +1,38 @@
+// The ten digests as the Linux benchmarks name them, with what libcrypto and our
+// exports need to compute each.
+#pragma once
+#include <cstdint>
+
+#include "digest/plugin.h"
+#include "quorvalent.h"
+
+struct Digest {
+    const char* name;        // as the report shows it
+    const char* opensslName; // for EVP_MD_fetch
+    int32_t id;
+    int32_t bits;
+    const char* bitsText;    // the second argument of cifrado_SHA2 and cifrado_SHA3
+};
+
+constexpr Digest Digests[] = {
+    {"MD5", "MD5", Md5, 0, nullptr},
+    {"SHA-1", "SHA1", Sha1, 0, nullptr},
+    {"SHA-224", "SHA224", Sha2, 224, "224"},
+    {"SHA-256", "SHA256", Sha2, 256, "256"},
+    {"SHA-384", "SHA384", Sha2, 384, "384"},
+    {"SHA-512", "SHA512", Sha2, 512, "512"},
+    {"SHA3-224", "SHA3-224", Sha3, 224, "224"},
+    {"SHA3-256", "SHA3-256", Sha3, 256, "256"},
+    {"SHA3-384", "SHA3-384", Sha3, 384, "384"},
+    {"SHA3-512", "SHA3-512", Sha3, 512, "512"},
+};
+
+inline char* CallExport(const Digest& digest, const char* text)
+{
+    switch (digest.id) {
+    case Md5: return cifrado_md5(text);
+    case Sha1: return cifrado_SHA1(text);
+    case Sha2: return cifrado_SHA2(text, digest.bitsText);
+    default: return cifrado_SHA3(text, digest.bitsText);
+    }
+}
