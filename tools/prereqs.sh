@@ -2,15 +2,15 @@
 # Sourced by .ci/run and the scripts in tools/: the Debian packages each command
 # needs, installed when missing (as root, or through sudo), and 32-bit execution.
 
-# The demo: the 32-bit DLL built with mingw-w64 and run under 32-bit Wine.
-QV_DEMO_PACKAGES=(cmake ninja-build g++-mingw-w64-i686 wine wine32:i386)
+# The demo: the 32-bit DLL built with mingw-w64 (Keccak with clang) and run under 32-bit Wine.
+QV_DEMO_PACKAGES=(cmake ninja-build g++-mingw-w64-i686 clang wine wine32:i386)
 # Every test and benchmark besides: the Linux library with libcrypto, the NIST
 # vectors and Google Benchmark, their 32-bit forms for host32, the 64-bit DLL,
 # import libraries through LLVM, libFuzzer's runtime, valgrind, the benchmark
 # chart, the locales that give Wine other code pages, the language wrappers'
 # tests (C# on Mono, Free Pascal) and the consumer build test (pkg-config).
 QV_TEST_PACKAGES=("${QV_DEMO_PACKAGES[@]}" g++ googletest libgtest-dev libssl-dev python3-cryptography-vectors
-                  g++-mingw-w64-x86-64 wine64 clang lld llvm libclang-rt-14-dev valgrind
+                  g++-mingw-w64-x86-64 wine64 lld llvm libclang-rt-14-dev valgrind
                   libbenchmark-dev g++-multilib libssl-dev:i386 libbenchmark-dev:i386 gnuplot-nox locales
                   mono-mcs mono-runtime fp-compiler fp-units-fcl pkgconf)
 QV_TEST_LOCALES=(ru_RU ja_JP)
