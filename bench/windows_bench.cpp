@@ -1,7 +1,7 @@
 // The real quorvalent.dll, loaded by name, timed against the platform's own
 // hashing (BCryptHash from bcrypt.dll) with the caller's hexadecimal encoding,
 // and against our engine on the same bytes (linked in, the DLL's code generation).
-// Usage: windows_bench [--iterations N] [--repetitions R] [--min-ms M]
+// Usage: windows_bench [--iterations N] [--repetitions R] [--min-ms M] [--only DIGEST,...]
 // Prints one line per measurement: windows implementation digest bytes text ns_per_call,
 // implementation ours (the export), engine or bcrypt, text ascii or accents.
 #include <windows.h>
@@ -112,7 +112,13 @@ struct Timing {
     long iterations;     // fixed when nonzero, otherwise grown until a repetition lasts minSeconds
     int repetitions;
     double minSeconds;
+    std::string only;  // comma-separated digest names; empty for all, and then the fixed costs too
 };
+
+bool Selected(const Timing& timing, const char* name)
+{
+    return timing.only.empty() || ("," + timing.only + ",").find(std::string(",") + name + ",") != std::string::npos;
+}
 
 // The median of the repetitions' time per call, in nanoseconds.
 template <typename Call>
@@ -143,7 +149,7 @@ double MedianNanoseconds(const Timing& timing, Call call)
 
 Timing ParseArguments(int argc, char** argv)
 {
-    Timing timing{0, 7, 0.05};
+    Timing timing{0, 7, 0.05, ""};
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         if (i + 1 >= argc) Fail("missing value after " + argument);
@@ -154,6 +160,8 @@ Timing ParseArguments(int argc, char** argv)
             timing.repetitions = std::atoi(value);
         } else if (argument == "--min-ms") {
             timing.minSeconds = std::atof(value) / 1000;
+        } else if (argument == "--only") {
+            timing.only = value;
         } else {
             Fail("unknown argument " + argument);
         }
@@ -192,25 +200,28 @@ int main(int argc, char** argv)
     // The fixed costs around the engine, timed alone: the scratch block (a
     // zero-filled block of the text's size and its release), and the text steps
     // (read into UTF-16, measure, write back, measure the written bytes).
-    for (DWORD size : TextSizes) {
-        std::printf("windows scratch - %lu - %.1f\n", size, MedianNanoseconds(timing, [&] {
-                        FreeBlock(AllocBlock(static_cast<int32_t>(size + 1)));
-                    }));
-        for (BenchTextKind kind : TextKinds) {
-            const std::string text = BenchText(size, kind);
-            std::string scratch(size + 1, '\0');
-            std::printf("windows texts - %lu %s %.1f\n", size, BenchTextName(kind), MedianNanoseconds(timing, [&] {
-                            TextUnit* units = ReadText(text.c_str());
-                            EncodedByteLength(units);
-                            WriteText(scratch.data(), units);
-                            MeasureMemoryText(scratch.data());
-                            ReleaseAllTexts();
+    if (timing.only.empty()) {
+        for (DWORD size : TextSizes) {
+            std::printf("windows scratch - %lu - %.1f\n", size, MedianNanoseconds(timing, [&] {
+                            FreeBlock(AllocBlock(static_cast<int32_t>(size + 1)));
                         }));
+            for (BenchTextKind kind : TextKinds) {
+                const std::string text = BenchText(size, kind);
+                std::string scratch(size + 1, '\0');
+                std::printf("windows texts - %lu %s %.1f\n", size, BenchTextName(kind), MedianNanoseconds(timing, [&] {
+                                TextUnit* units = ReadText(text.c_str());
+                                EncodedByteLength(units);
+                                WriteText(scratch.data(), units);
+                                MeasureMemoryText(scratch.data());
+                                ReleaseAllTexts();
+                            }));
+            }
+            std::fflush(stdout);
         }
-        std::fflush(stdout);
     }
 
     for (const Digest& digest : Digests) {
+        if (!Selected(timing, digest.name)) continue;
         BCRYPT_ALG_HANDLE algorithm = nullptr;
         // The caller opens the provider once and keeps it, the cheap way to use bcrypt.
         if (digest.bcryptName && !BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(&algorithm, digest.bcryptName, nullptr, 0)))

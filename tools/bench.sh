@@ -75,6 +75,12 @@ else
     if [[ -z "$keep_32bit" ]]; then
         build host32 digest_bench
         build win32 windows_bench quorvalent
+        # The same DLL built for callers that keep 16-byte stack alignment, to
+        # show what building for a 4-byte boundary costs.
+        echo "== building win32 for a 16-byte stack boundary in $root/win32-stack16"
+        cmake --preset win32 -B "$root/win32-stack16" -DQV_REALIGN_STACK=OFF -DQV_TESTS=OFF \
+            >"$work/configure-win32-stack16.log" || { cat "$work/configure-win32-stack16.log"; exit 1; }
+        cmake --build "$root/win32-stack16" -j2 --target windows_bench quorvalent
     fi
     run_linux host
     if [[ -n "$keep_32bit" ]]; then
@@ -94,6 +100,20 @@ else
         tools/wine-run --wine "$loader" --prefix "$wine_prefix" "$root/$preset/bin/windows_bench.exe" \
             --repetitions "$windows_repetitions" --min-ms "$windows_min_ms" >"$work/$preset.txt"
     done
+
+    if [[ -z "$keep_32bit" ]]; then
+        # Only the two digests whose rounds realign the stack, both builds in
+        # turn, three rounds, so that a drifting machine load falls on both.
+        echo "== win32: SHA-384 and SHA-512, built for a 4-byte and for a 16-byte stack boundary"
+        wine_prefix="$(realpath "$root/win32")/wineprefix"
+        for round in 1 2 3; do
+            for build_dir in win32 win32-stack16; do
+                tools/wine-run --wine wine --prefix "$wine_prefix" "$root/$build_dir/bin/windows_bench.exe" \
+                    --repetitions "$windows_repetitions" --min-ms "$windows_min_ms" --only SHA-384,SHA-512 \
+                    >"$work/realign-$build_dir-$round.txt"
+            done
+        done
+    fi
 
     echo "== callgrind: one 16-byte export call, step by step"
     python3 tools/call_profile.py --binary "$root/host/bin/call_profile" --out "$work/call_profile.json" \
