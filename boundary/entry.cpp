@@ -12,7 +12,7 @@ static int32_t DetachHook(void*) { return 0; }
 static int32_t ThreadAttachHook(void*) { return 0; }
 static int32_t ThreadDetachHook(void*) { return 0; }
 
-extern "C" int32_t QV_STDCALL DllMain(void* instance, uint32_t reason, void*)
+extern "C" int32_t QUORVALENT_CALL DllMain(void* instance, uint32_t reason, void*)
 {
     switch (reason) {
     case ProcessAttach:

@@ -2,7 +2,7 @@
 #pragma once
 #include <cstdint>
 
-#include "runtime/callconv.h"
+#include "quorvalent.h"
 
 enum LoaderReason : uint32_t {
     ProcessDetach = 0,
@@ -11,4 +11,4 @@ enum LoaderReason : uint32_t {
     ThreadDetach = 3,
 };
 
-extern "C" int32_t QV_STDCALL DllMain(void* instance, uint32_t reason, void* reserved);
+extern "C" int32_t QUORVALENT_CALL DllMain(void* instance, uint32_t reason, void* reserved);

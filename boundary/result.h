@@ -1,7 +1,7 @@
 // ResultHolder: the one result block lent to the caller until FreeMem.
 #pragma once
 
-#include "runtime/platform.h"
+#include "runtime/text.h"
 
 // Converts the result text into a new result block, stores it in ResultHolder
 // and returns it; null when the block cannot be allocated.

@@ -1,10 +1,13 @@
-# qv_clang_object(SOURCE VARIABLE): compiles one library source with clang for the
-# build's target, with the library's flags, and appends the object to VARIABLE.
+# qv_clang_object(SOURCE VARIABLE INCLUDE_DIR...): compiles one library source with
+# clang for the build's target, with the library's flags and the given include
+# directories (its layer's), and appends the object to VARIABLE.
 find_program(QV_CLANGXX NAMES clang++-14 clang++ REQUIRED)
 
 function(qv_clang_object source variable)
-  set(flags -std=c++20 -fno-exceptions -fno-rtti -fvisibility=hidden ${QV_WARNINGS}
-            -I${CMAKE_SOURCE_DIR} -I${CMAKE_SOURCE_DIR}/include)
+  set(flags -std=c++20 -fno-exceptions -fno-rtti -fvisibility=hidden ${QV_WARNINGS})
+  foreach(dir IN LISTS ARGN)
+    list(APPEND flags -I${dir})
+  endforeach()
   string(TOUPPER "${CMAKE_BUILD_TYPE}" config)
   separate_arguments(config_flags UNIX_COMMAND "${CMAKE_CXX_FLAGS_${config}}")
   # DWARF 4: valgrind 3.19 cannot read the DWARF 5 that clang 14 writes.

@@ -1,8 +1,9 @@
 # libquorvalent.so: the six exports and nothing else, with a soname, installable.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
-add_library(quorvalent SHARED ${QV_LIBRARY_OBJECTS} runtime/loader_linux.cpp)
-target_include_directories(quorvalent PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/include)
+add_library(quorvalent SHARED ${QV_LIBRARY_OBJECTS} ${QV_LINUX_LOADER_SOURCE})
+# The loader shim is boundary code: it sees what that layer sees.
+target_include_directories(quorvalent PRIVATE $<TARGET_PROPERTY:quorvalent_boundary,INTERFACE_INCLUDE_DIRECTORIES>)
 target_compile_options(quorvalent PRIVATE ${QV_WARNINGS} -fno-exceptions -fno-rtti -fvisibility=hidden)
 target_link_options(quorvalent PRIVATE -Wl,--no-undefined
                     -Wl,--version-script=${CMAKE_SOURCE_DIR}/boundary/quorvalent.map)

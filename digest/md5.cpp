@@ -137,7 +137,7 @@ static void Md5Absorb(Md5Context* md5, const uint8_t* data, uint32_t length)
     std::memcpy(md5->block, data + position, length - position);
 }
 
-DigestContext* QV_STDCALL Md5Create(int32_t, int32_t)
+DigestContext* QUORVALENT_CALL Md5Create(int32_t, int32_t)
 {
     auto* md5 = static_cast<Md5Context*>(AllocInternal(sizeof(Md5Context)));
     if (!md5) return nullptr;
@@ -148,12 +148,12 @@ DigestContext* QV_STDCALL Md5Create(int32_t, int32_t)
     return &md5->header;
 }
 
-void QV_STDCALL Md5Update(DigestContext* context, uint8_t* data, uint32_t length)
+void QUORVALENT_CALL Md5Update(DigestContext* context, uint8_t* data, uint32_t length)
 {
     Md5Absorb(Md5State(context), data, length);
 }
 
-void QV_STDCALL Md5Finish(DigestContext* context)
+void QUORVALENT_CALL Md5Finish(DigestContext* context)
 {
     Md5Context* md5 = Md5State(context);
     // The length in bits, little-endian, as it stood before the padding.
@@ -173,7 +173,7 @@ void QV_STDCALL Md5Finish(DigestContext* context)
     std::memset(md5->block, 0, sizeof md5->block);
 }
 
-void QV_STDCALL Md5Release(DigestContext* context) { FreeInternal(Md5State(context)); }
+void QUORVALENT_CALL Md5Release(DigestContext* context) { FreeInternal(Md5State(context)); }
 
 int32_t EnsureMd5Plugin()
 {

@@ -12,7 +12,7 @@ struct Md5Context {
     uint8_t block[64];      // (bitCountLow / 8) mod 64 bytes waiting for a full block
 };
 
-DigestContext* QV_STDCALL Md5Create(int32_t bits, int32_t flag);
-void QV_STDCALL Md5Update(DigestContext* context, uint8_t* data, uint32_t length);
-void QV_STDCALL Md5Finish(DigestContext* context);
-void QV_STDCALL Md5Release(DigestContext* context);
+DigestContext* QUORVALENT_CALL Md5Create(int32_t bits, int32_t flag);
+void QUORVALENT_CALL Md5Update(DigestContext* context, uint8_t* data, uint32_t length);
+void QUORVALENT_CALL Md5Finish(DigestContext* context);
+void QUORVALENT_CALL Md5Release(DigestContext* context);

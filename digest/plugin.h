@@ -2,8 +2,8 @@
 #pragma once
 #include <cstdint>
 
-#include "runtime/callconv.h"
-#include "runtime/platform.h"
+#include "quorvalent.h"
+#include "runtime/text.h"
 
 enum DigestId : int32_t {
     Md5 = 1,
@@ -20,10 +20,10 @@ struct DigestContext {
 
 // A plugin may use the message bytes as working space unless create was given a
 // nonzero flag; the driver always passes 1, so the caller's bytes stay intact.
-using DigestCreateOp = DigestContext*(QV_STDCALL*)(int32_t bits, int32_t flag);
-using DigestUpdateOp = void(QV_STDCALL*)(DigestContext* context, uint8_t* data, uint32_t length);
-using DigestFinishOp = void(QV_STDCALL*)(DigestContext* context);
-using DigestReleaseOp = void(QV_STDCALL*)(DigestContext* context);
+using DigestCreateOp = DigestContext*(QUORVALENT_CALL*)(int32_t bits, int32_t flag);
+using DigestUpdateOp = void(QUORVALENT_CALL*)(DigestContext* context, uint8_t* data, uint32_t length);
+using DigestFinishOp = void(QUORVALENT_CALL*)(DigestContext* context);
+using DigestReleaseOp = void(QUORVALENT_CALL*)(DigestContext* context);
 
 struct DigestPlugin {
     int32_t id;

@@ -180,7 +180,7 @@ static void Sha1Compress(uint32_t* chain, uint8_t* bytes, uint8_t* copy)
 
 static Sha1Context* Sha1State(DigestContext* context) { return reinterpret_cast<Sha1Context*>(context); }
 
-DigestContext* QV_STDCALL Sha1Create(int32_t, int32_t flag)
+DigestContext* QUORVALENT_CALL Sha1Create(int32_t, int32_t flag)
 {
     auto* sha1 = static_cast<Sha1Context*>(AllocInternal(sizeof(Sha1Context)));
     if (!sha1) return nullptr;
@@ -218,7 +218,7 @@ DigestContext* QV_STDCALL Sha1Create(int32_t, int32_t flag)
     std::memcpy(sha1->block, data + position, length - position);
 }
 
-void QV_STDCALL Sha1Update(DigestContext* context, uint8_t* data, uint32_t length)
+void QUORVALENT_CALL Sha1Update(DigestContext* context, uint8_t* data, uint32_t length)
 {
     Sha1Absorb(Sha1State(context), data, length);
 }
@@ -237,7 +237,7 @@ static void Sha1Wipe(void* memory, size_t size)
     __asm__ __volatile__("" : : "r"(memory) : "memory");
 }
 
-void QV_STDCALL Sha1Finish(DigestContext* context)
+void QUORVALENT_CALL Sha1Finish(DigestContext* context)
 {
     Sha1Context* sha1 = Sha1State(context);
     // The length in bits, big-endian, as it stood before the padding.
@@ -258,7 +258,7 @@ void QV_STDCALL Sha1Finish(DigestContext* context)
     Sha1Wipe(sha1->workspace, sizeof sha1->workspace);
 }
 
-void QV_STDCALL Sha1Release(DigestContext* context) { FreeInternal(Sha1State(context)); }
+void QUORVALENT_CALL Sha1Release(DigestContext* context) { FreeInternal(Sha1State(context)); }
 
 int32_t EnsureSha1Plugin()
 {

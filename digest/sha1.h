@@ -14,10 +14,10 @@ struct Sha1Context {
     uint8_t workspace[64];  // the private copy of the block under compression
 };
 
-DigestContext* QV_STDCALL Sha1Create(int32_t bits, int32_t flag);
-void QV_STDCALL Sha1Update(DigestContext* context, uint8_t* data, uint32_t length);
-void QV_STDCALL Sha1Finish(DigestContext* context);
-void QV_STDCALL Sha1Release(DigestContext* context);
+DigestContext* QUORVALENT_CALL Sha1Create(int32_t bits, int32_t flag);
+void QUORVALENT_CALL Sha1Update(DigestContext* context, uint8_t* data, uint32_t length);
+void QUORVALENT_CALL Sha1Finish(DigestContext* context);
+void QUORVALENT_CALL Sha1Release(DigestContext* context);
 
 #if defined(__x86_64__)
 // The two forms of the compression picked between on x86-64, by whether the

@@ -410,7 +410,7 @@ static Sha2Context* Sha2FromHeader(DigestContext* context) { return reinterpret_
 // 224 and 256 run on the 32-bit-word engine, every other accepted length on the 64-bit one.
 static bool Sha2UsesWords32(int32_t digestBits) { return digestBits == 224 || digestBits == 256; }
 
-DigestContext* QV_STDCALL Sha2Create(int32_t bits, int32_t)
+DigestContext* QUORVALENT_CALL Sha2Create(int32_t bits, int32_t)
 {
     if (bits == 0) bits = 256;
     // Checked before allocating, so a refused length keeps no memory.
@@ -427,7 +427,7 @@ DigestContext* QV_STDCALL Sha2Create(int32_t bits, int32_t)
     return &sha2->header;
 }
 
-void QV_STDCALL Sha2Update(DigestContext* context, uint8_t* data, uint32_t length)
+void QUORVALENT_CALL Sha2Update(DigestContext* context, uint8_t* data, uint32_t length)
 {
     Sha2Context* sha2 = Sha2FromHeader(context);
     if (Sha2UsesWords32(sha2->header.digestBits)) {
@@ -437,7 +437,7 @@ void QV_STDCALL Sha2Update(DigestContext* context, uint8_t* data, uint32_t lengt
     }
 }
 
-void QV_STDCALL Sha2Finish(DigestContext* context)
+void QUORVALENT_CALL Sha2Finish(DigestContext* context)
 {
     Sha2Context* sha2 = Sha2FromHeader(context);
     if (Sha2UsesWords32(sha2->header.digestBits)) {
@@ -447,7 +447,7 @@ void QV_STDCALL Sha2Finish(DigestContext* context)
     }
 }
 
-void QV_STDCALL Sha2Release(DigestContext* context) { FreeInternal(Sha2FromHeader(context)); }
+void QUORVALENT_CALL Sha2Release(DigestContext* context) { FreeInternal(Sha2FromHeader(context)); }
 
 int32_t EnsureSha2Plugin()
 {

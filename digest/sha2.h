@@ -30,10 +30,10 @@ struct Sha2Context {
     };
 };
 
-DigestContext* QV_STDCALL Sha2Create(int32_t bits, int32_t flag);
-void QV_STDCALL Sha2Update(DigestContext* context, uint8_t* data, uint32_t length);
-void QV_STDCALL Sha2Finish(DigestContext* context);
-void QV_STDCALL Sha2Release(DigestContext* context);
+DigestContext* QUORVALENT_CALL Sha2Create(int32_t bits, int32_t flag);
+void QUORVALENT_CALL Sha2Update(DigestContext* context, uint8_t* data, uint32_t length);
+void QUORVALENT_CALL Sha2Finish(DigestContext* context);
+void QUORVALENT_CALL Sha2Release(DigestContext* context);
 
 // Set the count, the digest length and the chaining values; block is left as it is.
 void Sha224Init(Sha256State* state);

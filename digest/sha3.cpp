@@ -256,7 +256,7 @@ void Sha3SpongeFinal(KeccakSponge* sponge, uint8_t* out)
     std::memcpy(out, bytes, count);
 }
 
-static DigestContext* QV_STDCALL Sha3Create(int32_t bits, int32_t flag)
+static DigestContext* QUORVALENT_CALL Sha3Create(int32_t bits, int32_t flag)
 {
     (void)flag;  // the sponge never writes the caller's bytes
     if (bits == 0) bits = 256;
@@ -275,17 +275,17 @@ static DigestContext* QV_STDCALL Sha3Create(int32_t bits, int32_t flag)
     return &context->header;
 }
 
-static void QV_STDCALL Sha3Update(DigestContext* context, uint8_t* data, uint32_t length)
+static void QUORVALENT_CALL Sha3Update(DigestContext* context, uint8_t* data, uint32_t length)
 {
     Sha3SpongeAbsorb(&reinterpret_cast<Sha3Context*>(context)->sponge, data, length);
 }
 
-static void QV_STDCALL Sha3Finish(DigestContext* context)
+static void QUORVALENT_CALL Sha3Finish(DigestContext* context)
 {
     Sha3SpongeFinal(&reinterpret_cast<Sha3Context*>(context)->sponge, context->digest);
 }
 
-static void QV_STDCALL Sha3Release(DigestContext* context)
+static void QUORVALENT_CALL Sha3Release(DigestContext* context)
 {
     FreeInternal(reinterpret_cast<Sha3Context*>(context));
 }

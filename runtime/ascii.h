@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "runtime/platform.h"
+#include "runtime/text.h"
 
 // Bytes before the first zero byte. Reads whole aligned blocks, so it may look
 // at bytes past the terminator but never past the block, and so never past its page.

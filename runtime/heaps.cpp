@@ -1,6 +1,9 @@
 // The three private heaps: contexts, internal texts, and memory blocks.
 #include "runtime/heaps.h"
 
+#include "runtime/heap_handles.h"
+#include "runtime/platform.h"
+
 // Library-wide handles, zero at load: constant-initialised, no constructors run.
 static PlatformHeap internalHeap = nullptr;
 static PlatformHeap stringHeap = nullptr;

@@ -2,8 +2,6 @@
 #pragma once
 #include <cstdint>
 
-#include "runtime/platform.h"
-
 // Attach makes the heaps in this order; detach destroys them in the reverse order.
 void CreateInternalHeap();
 void CreateStringHeap();
@@ -38,8 +36,3 @@ void ResetStringStorage();
 constexpr uint32_t MostStringStorage = 4u << 20;
 // The working storage's size in bytes, for tests.
 uint32_t StringStorageSize();
-
-// The heap handles, for tests that count live blocks.
-PlatformHeap InternalHeap();
-PlatformHeap StringHeap();
-PlatformHeap BlockHeap();

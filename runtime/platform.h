@@ -4,12 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#if defined(_WIN32)
-using TextUnit = wchar_t;  // UTF-16 code unit, the platform's own wide character
-#else
-using TextUnit = char16_t;
-#endif
-static_assert(sizeof(TextUnit) == 2, "internal texts are UTF-16");
+#include "runtime/text.h"
 
 struct PlatformHeapTag;
 using PlatformHeap = PlatformHeapTag*;

@@ -5,6 +5,7 @@
 
 #include "runtime/ascii.h"
 #include "runtime/heaps.h"
+#include "runtime/platform.h"
 
 namespace {
 

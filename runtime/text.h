@@ -5,7 +5,12 @@
 #pragma once
 #include <cstdint>
 
-#include "runtime/platform.h"
+#if defined(_WIN32)
+using TextUnit = wchar_t;  // UTF-16 code unit, the platform's own wide character
+#else
+using TextUnit = char16_t;
+#endif
+static_assert(sizeof(TextUnit) == 2, "internal texts are UTF-16");
 
 // What a text's header knows of its units. Plain ASCII converts without the
 // code page in either direction, in every ANSI code page.

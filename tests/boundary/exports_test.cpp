@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "boundary/exports.h"
-#include "runtime/heaps.h"
+#include "runtime/heap_handles.h"
 #include "tests/support/export_suite.h"
 
 const ExportTable& Exports()

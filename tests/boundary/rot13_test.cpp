@@ -5,7 +5,7 @@
 
 #include "boundary/entry.h"
 #include "boundary/exports.h"
-#include "runtime/heaps.h"
+#include "runtime/heap_handles.h"
 #include "tests/support/long_texts.h"
 
 namespace {

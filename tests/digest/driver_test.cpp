@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "digest/plugin.h"
-#include "runtime/heaps.h"
+#include "runtime/heap_handles.h"
 #include "runtime/text.h"
 #include "tests/support/digest_runner.h"
 

@@ -3,7 +3,7 @@
 
 
 #include "digest/sha2.h"
-#include "runtime/heaps.h"
+#include "runtime/heap_handles.h"
 #include "tests/support/digest_runner.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <numeric>
 
 #include "digest/plugin.h"
-#include "runtime/heaps.h"
+#include "runtime/heap_handles.h"
 #include "tests/support/digest_runner.h"
 
 namespace {

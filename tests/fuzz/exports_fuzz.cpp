@@ -9,7 +9,7 @@
 
 #include "boundary/entry.h"
 #include "boundary/exports.h"
-#include "runtime/heaps.h"
+#include "runtime/heap_handles.h"
 #include "tests/fuzz/integer_model.h"
 
 namespace {

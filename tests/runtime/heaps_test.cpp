@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "runtime/heaps.h"
+#include "runtime/heap_handles.h"
 
 TEST(AllocBlock, RefusesSizesBelowOneWithoutTouchingTheHeap)
 {

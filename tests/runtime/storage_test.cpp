@@ -5,7 +5,7 @@
 #include <string>
 
 #include "boundary/entry.h"
-#include "runtime/heaps.h"
+#include "runtime/heap_handles.h"
 #include "runtime/text.h"
 
 namespace {

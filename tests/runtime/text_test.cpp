@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "runtime/heaps.h"
+#include "runtime/heap_handles.h"
 #include "runtime/text.h"
 
 namespace {
