@@ -6,6 +6,7 @@
 #include <type_traits>
 
 #include "digest/byte_order.h"
+#include "digest/wipe.h"
 #include "runtime/heaps.h"
 
 static_assert(std::is_standard_layout_v<Md5Context> && offsetof(Md5Context, header) == 0,
@@ -167,10 +168,11 @@ void QUORVALENT_CALL Md5Finish(DigestContext* context)
     Md5Absorb(md5, lengthBytes, 8);
 
     for (int i = 0; i < 4; ++i) StoreLittleEndian32(md5->header.digest + 4 * i, md5->chain[i]);
-    std::memset(md5->chain, 0, sizeof md5->chain);
+    WipeMemory(md5->chain, sizeof md5->chain);
     md5->bitCountLow = 0;
     md5->bitCountHigh = 0;
-    std::memset(md5->block, 0, sizeof md5->block);
+    WipeMemory(md5->block, sizeof md5->block);
+    WipeMemory(lengthBytes, sizeof lengthBytes);
 }
 
 void QUORVALENT_CALL Md5Release(DigestContext* context) { FreeInternal(Md5State(context)); }

@@ -6,6 +6,7 @@
 #include <type_traits>
 
 #include "digest/byte_order.h"
+#include "digest/wipe.h"
 #include "runtime/cpu.h"
 #include "runtime/heaps.h"
 
@@ -230,13 +231,6 @@ static void Sha1FeedPadding(Sha1Context* sha1, const uint8_t& byte)
     Sha1Absorb(sha1, const_cast<uint8_t*>(&byte), 1);
 }
 
-// Clears a local as well; a plain memset of a dead local would be dropped.
-static void Sha1Wipe(void* memory, size_t size)
-{
-    std::memset(memory, 0, size);
-    __asm__ __volatile__("" : : "r"(memory) : "memory");
-}
-
 void QUORVALENT_CALL Sha1Finish(DigestContext* context)
 {
     Sha1Context* sha1 = Sha1State(context);
@@ -245,17 +239,20 @@ void QUORVALENT_CALL Sha1Finish(DigestContext* context)
     StoreBigEndian32Word(lengthBytes, sha1->bitCountHigh);
     StoreBigEndian32Word(lengthBytes + 4, sha1->bitCountLow);
 
+    // The padding goes in as single bytes through the message path, 0x80 and
+    // then zeros until 56 bytes of a block are filled, which never needs to
+    // know where the block stands.
     Sha1FeedPadding(sha1, Sha1PadFirst);
     while ((sha1->bitCountLow & 0x1F8) != 0x1C0) Sha1FeedPadding(sha1, Sha1PadZero);
     Sha1Absorb(sha1, lengthBytes, 8);
 
     for (int i = 0; i < 5; ++i) StoreBigEndian32Word(sha1->header.digest + 4 * i, sha1->chain[i]);
-    Sha1Wipe(sha1->block, sizeof sha1->block);
-    Sha1Wipe(sha1->chain, sizeof sha1->chain);
+    WipeMemory(sha1->block, sizeof sha1->block);
+    WipeMemory(sha1->chain, sizeof sha1->chain);
     sha1->bitCountLow = 0;
     sha1->bitCountHigh = 0;
-    Sha1Wipe(lengthBytes, sizeof lengthBytes);
-    Sha1Wipe(sha1->workspace, sizeof sha1->workspace);
+    WipeMemory(lengthBytes, sizeof lengthBytes);
+    WipeMemory(sha1->workspace, sizeof sha1->workspace);
 }
 
 void QUORVALENT_CALL Sha1Release(DigestContext* context) { FreeInternal(Sha1State(context)); }

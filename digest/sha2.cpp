@@ -375,6 +375,7 @@ static void Sha2Pad(State* state)
     Compress(state->chain, block);
 }
 
+// A null out closes the state without writing a digest anywhere.
 void Sha256Final(Sha256State* state, uint8_t* out)
 {
     Sha2Pad<Sha256State, Sha256Compress>(state);
@@ -387,6 +388,8 @@ void Sha512Final(Sha512State* state, uint8_t* out)
     if (out) StoreBigEndian64(out, state->chain, state->digestBytes);
 }
 
+// With both sides aligned and whole words asked for, one byte-swapped store a
+// word; otherwise byte by byte. The bytes written are the same.
 void StoreBigEndian32(uint8_t* out, const uint32_t* chain, uint32_t count)
 {
     if (Sha2Aligned(out, 4) && Sha2Aligned(chain, 4) && count % 4 == 0) {

@@ -1,11 +1,17 @@
 // The SHA-3 plugin: a Keccak sponge with plain 64-bit lanes and the Keccak-f[1600] permutation.
 #include "digest/sha3.h"
 
+#include <cstddef>
 #include <cstring>
+#include <type_traits>
 
 #include "digest/byte_order.h"
+#include "digest/wipe.h"
 #include "runtime/cpu.h"
 #include "runtime/heaps.h"
+
+static_assert(std::is_standard_layout_v<Sha3Context> && offsetof(Sha3Context, header) == 0,
+              "the header must start the context");
 
 // Stored in position once the last block is absorbed.
 static constexpr uint32_t FinishedMark = 0x80000000u;
@@ -247,6 +253,7 @@ void Sha3SpongeFinal(KeccakSponge* sponge, uint8_t* out)
         Sha3AbsorbBlock(sponge, sponge->buffer, rate);
         sponge->position = FinishedMark;
     }
+    // A null out only closes the sponge; a later call copies the digest.
     if (!out) return;
     // The digest (at most 64 bytes) is shorter than the rate, so one
     // permutation's state already holds all of it.
@@ -254,6 +261,7 @@ void Sha3SpongeFinal(KeccakSponge* sponge, uint8_t* out)
     uint8_t bytes[64];
     for (uint32_t i = 0; 8 * i < count; ++i) StoreLittleEndian64(bytes + 8 * i, sponge->lanes[i]);
     std::memcpy(out, bytes, count);
+    WipeMemory(bytes, sizeof bytes);
 }
 
 static DigestContext* QUORVALENT_CALL Sha3Create(int32_t bits, int32_t flag)
