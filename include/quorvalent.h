@@ -31,9 +31,20 @@ extern "C" {
 /* Ownership: every result belongs to the library and stays valid until
  * FreeMem. Copy it, then call FreeMem before the next call: the library
  * remembers one result at a time, and a result not handed back stays
- * allocated until the library is unloaded. Calls must not overlap; callers
- * on several threads serialise them. Texts are read, and results written,
- * in the system's ANSI code page. A null result means memory ran out. */
+ * allocated until the library is unloaded.
+ *
+ * Threads: calls must not overlap, FreeMem included. Overlapping calls
+ * corrupt the library's heaps, so callers on several threads serialise them.
+ *
+ * Texts are read, and results written, in the system's ANSI code page. A
+ * digest is that of the text after the round trip ANSI -> UTF-16 -> ANSI, so
+ * an invalid double-byte sequence is replaced as the platform replaces it and
+ * two byte strings can give one digest (cp932 "ab cd" and "abEcd").
+ *
+ * Null: the library has no heaps, a text is 2 GiB or longer or cannot be read
+ * into memory, or the result block cannot be allocated. Empty text "": an
+ * empty or null text, a refused bit length, or no memory for a digest's
+ * scratch copy, context or digits (digest exports); an empty text (ROT13). */
 
 /* Releases the last result; always 0. A second call releases nothing. */
 QUORVALENT_API int QUORVALENT_CALL FreeMem(void);
