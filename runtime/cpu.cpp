@@ -38,20 +38,15 @@ static uint32_t CpuLeaf7Features()
 }
 #endif
 
-bool CpuHasBmi1()
+// Whether CPUID leaf 7 sets the bit; a 32-bit build uses neither feature asked for.
+static bool CpuLeaf7Has([[maybe_unused]] uint32_t bit)
 {
 #if defined(__x86_64__)
-    return (CpuLeaf7Features() & bit_BMI) != 0;
+    return (CpuLeaf7Features() & bit) != 0;
 #else
     return false;
 #endif
 }
 
-bool CpuHasBmi2()
-{
-#if defined(__x86_64__)
-    return (CpuLeaf7Features() & bit_BMI2) != 0;
-#else
-    return false;
-#endif
-}
+bool CpuHasBmi1() { return CpuLeaf7Has(bit_BMI); }
+bool CpuHasBmi2() { return CpuLeaf7Has(bit_BMI2); }
