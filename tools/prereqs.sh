@@ -8,11 +8,12 @@ QV_DEMO_PACKAGES=(cmake ninja-build g++-mingw-w64-i686 clang wine wine32:i386)
 # vectors and Google Benchmark, their 32-bit forms for host32, the 64-bit DLL,
 # import libraries through LLVM, libFuzzer's runtime, valgrind, the benchmark
 # chart, the locales that give Wine other code pages, the language wrappers'
-# tests (C# on Mono, Free Pascal) and the consumer build test (pkg-config).
+# tests (C# on Mono, Free Pascal), the consumer build test (pkg-config) and
+# the formatting check.
 QV_TEST_PACKAGES=("${QV_DEMO_PACKAGES[@]}" g++ googletest libgtest-dev libssl-dev python3-cryptography-vectors
                   g++-mingw-w64-x86-64 wine64 lld llvm libclang-rt-14-dev valgrind
                   libbenchmark-dev g++-multilib libssl-dev:i386 libbenchmark-dev:i386 gnuplot-nox locales
-                  mono-mcs mono-runtime fp-compiler fp-units-fcl pkgconf)
+                  mono-mcs mono-runtime fp-compiler fp-units-fcl pkgconf clang-format)
 QV_TEST_LOCALES=(ru_RU ja_JP)
 
 qv_can_root() {
