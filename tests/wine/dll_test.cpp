@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "quorvalent.h"
+#include "tests/support/long_texts.h"
 #include "tests/wine/dll_library.h"
 
 namespace {
@@ -134,17 +135,7 @@ TEST(DllRot13, RotatesLettersAndKeepsEveryOtherByte)
 {
     Library library;
     ASSERT_NE(library.module, nullptr);
-    std::string high;
-    for (int b = 0x80; b <= 0xFF; ++b) high.push_back(static_cast<char>(b));
-    struct Row { const char* why; std::string in; std::string out; };
-    const Row rows[] = {
-        {"classic", "Hello, World!", "Uryyb, Jbeyq!"},
-        {"wraps", "Zz Nn", "Mm Aa"},
-        {"neighbours of the letter ranges", "@[`{", "@[`{"},
-        {"empty", "", ""},
-        {"bytes 0x80 to 0xFF unchanged", high, high},
-    };
-    for (const Row& row : rows) EXPECT_EQ(Rot13(library, row.in), row.out) << row.why;
+    for (const Rot13Case& row : Rot13Cases) EXPECT_EQ(Rot13(library, row.in), row.out) << row.why;
     EXPECT_EQ(GetACP(), 1252u) << "the tests expect Wine's default Western code page";
 }
 
