@@ -468,32 +468,24 @@ def main():
                 lambda size, kind: wine64.ns("ours", "MD5", size, kind),
                 lambda size, kind: wine64.ns("engine", "MD5", size, kind))
 
+    def section_32bit(headings, table, results):
+        """A section of 32-bit figures: those of the last page when kept, else this run's table."""
+        if kept:
+            return kept.section(headings)
+        section = [headings[0], ""]
+        table(section, results)
+        return section
+
     lines += ["## Linux x86-64: digest engine", ""]
     engine_table(lines, x64)
-    if kept:
-        lines += kept.section(X86_ENGINE)
-    else:
-        lines += [X86_ENGINE[0], ""]
-        engine_table(lines, x86)
+    lines += section_32bit(X86_ENGINE, engine_table, x86)
     lines += ["## Linux x86-64: export against the engine and libcrypto on the same text", ""]
     path_table(lines, x64)
-    if kept:
-        lines += kept.section(X86_EXPORTS)
-    else:
-        lines += [X86_EXPORTS[0], ""]
-        path_table(lines, x86)
+    lines += section_32bit(X86_EXPORTS, path_table, x86)
     lines += ["## 64-bit quorvalent.dll under wine64: export against the engine and bcrypt.dll", ""]
     windows_table(lines, wine64)
-    if kept:
-        lines += kept.section(WINDOWS)
-    else:
-        lines += [WINDOWS[0], ""]
-        windows_table(lines, wine32)
-    if kept:
-        lines += kept.section(REALIGN)
-    else:
-        lines += [REALIGN[0], ""]
-        realign_table(lines, arguments.work)
+    lines += section_32bit(WINDOWS, windows_table, wine32)
+    lines += section_32bit(REALIGN, realign_table, arguments.work)
     lines += ["![Ours against the references](benchmarks.png)", ""]
     with open(arguments.markdown, "w") as handle:
         handle.write("\n".join(lines))

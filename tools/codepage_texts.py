@@ -2,22 +2,12 @@
 """Writes a C++ header of texts in the ANSI code pages 1252, 1251 and 932, each
 with its ROT13 and its ten digests from Python's codecs and hashlib: an outside
 reference for the DLL under Wine in other locales."""
+import codecs
 import hashlib
 import sys
 
 FUNCTIONS = ["md5", "sha1", "sha224", "sha256", "sha384", "sha512",
              "sha3_224", "sha3_256", "sha3_384", "sha3_512"]
-
-
-def rot13(text):
-    out = []
-    for c in text:
-        if "A" <= c <= "Z":
-            c = chr((ord(c) - 65 + 13) % 26 + 65)
-        elif "a" <= c <= "z":
-            c = chr((ord(c) - 97 + 13) % 26 + 97)
-        out.append(c)
-    return "".join(out)
 
 
 def double_bytes(first, last):
@@ -76,7 +66,7 @@ def main():
             assert 0 not in data and data.decode(codec) == text, name
             digests = ", ".join('"%s"' % hashlib.new(f, data).hexdigest() for f in FUNCTIONS)
             out.append('    {%d, "%s",\n     %s,\n     %s,\n     {%s}},'
-                       % (page, name, literal(data), literal(rot13(text).encode(codec)), digests))
+                       % (page, name, literal(data), literal(codecs.encode(text, "rot13").encode(codec)), digests))
     out.append("};")
     with open(sys.argv[1], "w") as header:
         header.write("\n".join(out) + "\n")

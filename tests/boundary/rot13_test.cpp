@@ -24,18 +24,7 @@ std::string Rot13(const char* text, const void* second = nullptr)
 
 TEST(TextRot13, RotatesLatinLettersOnly)
 {
-    struct Row { const char* why; std::string in; std::string out; };
-    const Row rows[] = {
-        {"classic", "Hello, World!", "Uryyb, Jbeyq!"},
-        {"wraps at the end", "Zz", "Mm"},
-        {"wraps to the start", "Nn", "Aa"},
-        {"neighbours of the letter ranges", "@[`{", "@[`{"},
-        {"digits and spaces", "0123 456789", "0123 456789"},
-        {"empty", "", ""},
-        {"bytes 0x80 to 0xFF are never rotated", HighBytesText(), HighBytesText()},
-        {"accented letters stay", "\xC9t\xE9", "\xC9g\xE9"},
-    };
-    for (const Row& row : rows) EXPECT_EQ(Rot13(row.in.c_str()), row.out) << row.why;
+    for (const Rot13Case& row : Rot13Cases) EXPECT_EQ(Rot13(row.in.c_str()), row.out) << row.why;
 }
 
 TEST(TextRot13, IgnoresTheSecondArgumentAndReadsNullAsEmpty)

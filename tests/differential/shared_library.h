@@ -5,34 +5,15 @@
 
 #include <string>
 
-#include "quorvalent.h"
+#include "tests/support/export_table.h"
 
-struct SharedLibrary {
+struct SharedLibrary : ExportTable {
     void* handle = nullptr;
     std::string error;  // why handle is null
-    QuorvalentFreeMem freeMem = nullptr;
-    QuorvalentDigest md5 = nullptr;
-    QuorvalentDigest sha1 = nullptr;
-    QuorvalentSizedDigest sha2 = nullptr;
-    QuorvalentSizedDigest sha3 = nullptr;
-    QuorvalentRot13 rot13 = nullptr;
 
     // The result as a string ("<null>" for null), then FreeMem.
-    std::string Take(char* result) const
-    {
-        std::string copy = result ? result : "<null>";
-        freeMem();
-        return copy;
-    }
+    std::string Take(char* result) const { return TakeResult(result, freeMem); }
 };
-
-template <typename Pointer>
-bool ResolveExport(SharedLibrary& library, const char* name, Pointer& pointer)
-{
-    pointer = reinterpret_cast<Pointer>(dlsym(library.handle, name));
-    if (!pointer) library.error += std::string(" missing ") + name + ";";
-    return pointer != nullptr;
-}
 
 inline const SharedLibrary& LoadSharedLibrary()
 {
@@ -44,13 +25,12 @@ inline const SharedLibrary& LoadSharedLibrary()
             loaded.error = error ? error : "dlopen failed";
             return loaded;
         }
-        bool all = ResolveExport(loaded, "FreeMem", loaded.freeMem);
-        all = ResolveExport(loaded, "cifrado_md5", loaded.md5) && all;
-        all = ResolveExport(loaded, "cifrado_SHA1", loaded.sha1) && all;
-        all = ResolveExport(loaded, "cifrado_SHA2", loaded.sha2) && all;
-        all = ResolveExport(loaded, "cifrado_SHA3", loaded.sha3) && all;
-        all = ResolveExport(loaded, "text_rot13", loaded.rot13) && all;
-        if (!all) loaded.handle = nullptr;
+        void* handle = loaded.handle;
+        const std::string missing = ResolveExports(loaded, [handle](const char* name) { return dlsym(handle, name); });
+        if (!missing.empty()) {
+            loaded.error = "missing" + missing;
+            loaded.handle = nullptr;
+        }
         return loaded;
     }();
     return library;

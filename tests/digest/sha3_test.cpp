@@ -1,4 +1,5 @@
-// SHA3-224/256/384/512 against NIST's CAVP files (SHA3VS) and around the sponge's block boundaries.
+// SHA3-224/256/384/512 around the sponge's block boundaries, and the plugin's own promises;
+// cavp_test.cpp runs the NIST files (SHA3VS).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -6,7 +7,6 @@
 #include <numeric>
 
 #include "digest/plugin.h"
-#include "runtime/heap_handles.h"
 #include "tests/support/digest_runner.h"
 
 namespace {
@@ -28,38 +28,8 @@ constexpr Sha3Size Sizes[] = {
 class Sha3Vectors : public testing::TestWithParam<Sha3Size> {
 protected:
     void SetUp() override { EnsureSha3Plugin(); }
-    void Load(const char* kind, VectorFile& file)
-    {
-        std::string error;
-        ASSERT_TRUE(ReadVectorFile("SHA3/SHA3_" + std::to_string(bits) + kind + ".rsp", file, error)) << error;
-        ASSERT_EQ(file.headerL, bits) << file.path << ": [L = ..] counts bits in the SHA-3 files";
-    }
     const int32_t bits = GetParam().bits;
 };
-
-TEST_P(Sha3Vectors, ShortAndLongMessages)
-{
-    for (const char* kind : {"ShortMsg", "LongMsg"}) {
-        VectorFile file;
-        ASSERT_NO_FATAL_FAILURE(Load(kind, file));
-        for (const VectorRecord& record : file.records)
-            ExpectEveryFeed(Sha3, bits, record.message, ToHex(record.digest), file.path + ":" + std::to_string(record.line));
-    }
-}
-
-// SHA3VS Monte Carlo: MD(i) = SHA3(MD(i - 1)) from MD(0) = Seed; every 1000th
-// digest is a checkpoint and the MD(0) of the next chain.
-TEST_P(Sha3Vectors, MonteCarlo)
-{
-    VectorFile file;
-    ASSERT_NO_FATAL_FAILURE(Load("Monte", file));
-    ASSERT_EQ(file.records.size(), 100u);
-    Bytes digest = file.seed;
-    for (const VectorRecord& record : file.records) {
-        for (int i = 0; i < 1000; ++i) digest = RunPlugin(Sha3, bits, digest, Feed::Whole);
-        ASSERT_EQ(ToHex(digest), ToHex(record.digest)) << file.path << " checkpoint " << record.count;
-    }
-}
 
 TEST_P(Sha3Vectors, BlockBoundaries)
 {
@@ -70,7 +40,7 @@ TEST_P(Sha3Vectors, BlockBoundaries)
         {"rate + 1 bytes (1, 2, ...; OpenSSL): one message byte in the padded block", rate + 1},
     };
     VectorFile file;
-    ASSERT_NO_FATAL_FAILURE(Load("ShortMsg", file));  // every length up to rate bytes
+    ASSERT_NO_FATAL_FAILURE(LoadCavpFile(Sha3, bits, "ShortMsg", file));  // every length up to rate bytes
     for (const auto& [reason, length] : rows) {
         Bytes message(length);
         std::iota(message.begin(), message.end(), uint8_t{1});
@@ -105,12 +75,7 @@ TEST(Sha3Plugin, FinishedContextIgnoresUpdateAndRepeatsDigest)
 TEST(Sha3Plugin, RefusedLengthsKeepNoStorage)
 {
     EnsureSha3Plugin();
-    for (int32_t bits : {100, 128, 160, 225, 257, 1024, -1, -256}) {
-        const int32_t live = PlatformHeapLiveBlocks(InternalHeap());
-        EXPECT_EQ(FindDigestPlugin(Sha3)->create(bits, 1), nullptr) << bits;
-        EXPECT_EQ(DriverHex(Sha3, bits, Bytes{'a'}), "") << bits;
-        EXPECT_EQ(PlatformHeapLiveBlocks(InternalHeap()), live) << bits;
-    }
+    ExpectRefusedLengthsKeepNoStorage(Sha3);
 }
 
 }  // namespace

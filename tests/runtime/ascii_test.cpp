@@ -17,6 +17,9 @@
 
 namespace {
 
+// Code units of the platform's own type, so the passes take them without a cast.
+using Units = std::basic_string<TextUnit>;
+
 // Through the export's steps: read in, measure, write back, hand out a block.
 std::string RoundTrip(const std::string& bytes, std::u16string* units, int32_t* encodedLength)
 {
@@ -39,9 +42,9 @@ TEST(AsciiFastPath, MeasuresEveryLengthAroundTheUnrolledSteps)
 {
     for (int32_t length = 0; length < 20; ++length) {
         const std::string bytes(static_cast<size_t>(length), 'a');
-        const std::u16string units(static_cast<size_t>(length), u'a');
+        const Units units(static_cast<size_t>(length), TextUnit{'a'});
         EXPECT_EQ(BytesBeforeZero(bytes.c_str()), static_cast<size_t>(length)) << length;
-        EXPECT_EQ(UnitsBeforeZero(reinterpret_cast<const TextUnit*>(units.c_str())), length) << length;
+        EXPECT_EQ(UnitsBeforeZero(units.c_str()), length) << length;
         EXPECT_EQ(MeasureMemoryText(bytes.c_str()), length) << length;
     }
 }
@@ -92,13 +95,13 @@ public:
     GuardedPage()
     {
 #if defined(_WIN32)
-        pages = static_cast<char*>(VirtualAlloc(nullptr, 2 * Size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+        pages = VirtualAlloc(nullptr, 2 * Size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
         DWORD old = 0;
-        if (pages) VirtualProtect(pages + Size, Size, PAGE_NOACCESS, &old);
+        if (pages) VirtualProtect(EndingAt<char>(0), Size, PAGE_NOACCESS, &old);
 #else
         void* mapped = mmap(nullptr, 2 * Size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        pages = mapped == MAP_FAILED ? nullptr : static_cast<char*>(mapped);
-        if (pages) mprotect(pages + Size, Size, PROT_NONE);
+        pages = mapped == MAP_FAILED ? nullptr : mapped;
+        if (pages) mprotect(EndingAt<char>(0), Size, PROT_NONE);
 #endif
     }
     ~GuardedPage()
@@ -111,11 +114,15 @@ public:
     }
     GuardedPage(const GuardedPage&) = delete;
     GuardedPage& operator=(const GuardedPage&) = delete;
-    // Where a text of length bytes, terminator included, ends on the page's last byte.
-    char* EndingAt(size_t length) const { return pages + Size - length; }
+    // Where count units of type Unit, the terminator included, end on the first page's last byte.
+    template <typename Unit>
+    Unit* EndingAt(size_t count) const
+    {
+        return static_cast<Unit*>(pages) + Size / sizeof(Unit) - count;
+    }
 
     static constexpr size_t Size = 4096;
-    char* pages;
+    void* pages;
 };
 
 }  // namespace
@@ -127,20 +134,20 @@ TEST(TextPasses, ScansStopAtTheTerminatorAtEveryAlignmentAndNeverCrossAPage)
     for (const Form& form : Forms) {
         for (size_t length = 0; length < 100; ++length) {
             // Bytes ending at the page's end: the text starts at every alignment in turn.
-            char* bytes = page.EndingAt(length + 1);
+            char* bytes = page.EndingAt<char>(length + 1);
             std::memset(bytes, 'a', length);
             bytes[length] = 0;
             EXPECT_EQ(form.bytesBeforeZero(bytes), length) << form.name << ", " << length << " bytes";
             // Units likewise, at every even address.
             if (2 * (length + 1) <= GuardedPage::Size) {
-                TextUnit* units = reinterpret_cast<TextUnit*>(page.EndingAt(2 * (length + 1)));
+                TextUnit* units = page.EndingAt<TextUnit>(length + 1);
                 for (size_t i = 0; i < length; ++i) units[i] = static_cast<TextUnit>(0x100 + i);  // zero low bytes too
                 units[length] = 0;
                 EXPECT_EQ(form.unitsBeforeZero(units), static_cast<int32_t>(length)) << form.name << ", " << length << " units";
             }
         }
         // A zero right at the start of a block, and bytes after it that are not zero.
-        char* bytes = page.EndingAt(64);
+        char* bytes = page.EndingAt<char>(64);
         std::memset(bytes, 'b', 64);
         for (size_t at : {0, 1, 15, 16, 17, 31, 32, 63}) {
             bytes[at] = 0;
@@ -161,16 +168,16 @@ TEST(TextPasses, WidenAndNarrowNoticeOneCharacterBeyondAsciiAnywhere)
         for (const Row& row : rows) {
             for (int32_t length : {1, 3, 4, 15, 16, 17, 31, 32, 33, 47}) {
                 for (int32_t at = 0; at < length; ++at) {
-                    std::u16string units(static_cast<size_t>(length), u'q');
+                    Units units(static_cast<size_t>(length), TextUnit{'q'});
                     units[static_cast<size_t>(at)] = row.unit;
                     std::string narrowed(static_cast<size_t>(length), '\0');
-                    const bool ascii = form.narrow(reinterpret_cast<const TextUnit*>(units.data()), length, narrowed.data());
+                    const bool ascii = form.narrow(units.data(), length, narrowed.data());
                     EXPECT_EQ(ascii, row.ascii) << form.name << " narrow, " << row.why << " at " << at << " of " << length;
                     if (row.unit > 0xFF) continue;
                     std::string bytes(static_cast<size_t>(length), 'q');
                     bytes[static_cast<size_t>(at)] = static_cast<char>(row.unit);
-                    std::u16string widened(static_cast<size_t>(length), u'\0');
-                    EXPECT_EQ(form.widen(bytes.data(), length, reinterpret_cast<TextUnit*>(widened.data())), row.ascii)
+                    Units widened(static_cast<size_t>(length), TextUnit{0});
+                    EXPECT_EQ(form.widen(bytes.data(), length, widened.data()), row.ascii)
                         << form.name << " widen, " << row.why << " at " << at << " of " << length;
                     // Output beyond ASCII is thrown away by the callers, so only ASCII output is checked.
                     if (row.ascii) {
@@ -198,19 +205,19 @@ TEST(TextPasses, Latin1RunsStopWhereASingleByteCodePageDeparts)
                     const std::string where = std::string(form.name) + ", " + row.why + " at " + std::to_string(at) +
                                               " of " + std::to_string(length);
                     const int32_t expected = row.stops ? at : length;
-                    std::u16string units(static_cast<size_t>(length), u'\u00E8');
+                    Units units(static_cast<size_t>(length), TextUnit{0xE8});
                     units[static_cast<size_t>(at)] = row.unit;
                     std::string narrowed(static_cast<size_t>(length), '\0');
                     const int32_t narrowedCount =
-                        form.narrowLatin1(reinterpret_cast<const TextUnit*>(units.data()), length, narrowed.data());
+                        form.narrowLatin1(units.data(), length, narrowed.data());
                     EXPECT_EQ(narrowedCount, expected) << where;
                     std::string bytes(static_cast<size_t>(length), '\xE8');
                     bytes[static_cast<size_t>(at)] = static_cast<char>(row.unit);
                     EXPECT_EQ(narrowed.substr(0, static_cast<size_t>(expected)), bytes.substr(0, static_cast<size_t>(expected)))
                         << where;
                     if (row.unit > 0xFF) continue;
-                    std::u16string widened(static_cast<size_t>(length), u'\0');
-                    EXPECT_EQ(form.widenLatin1(bytes.data(), length, reinterpret_cast<TextUnit*>(widened.data())), expected)
+                    Units widened(static_cast<size_t>(length), TextUnit{0});
+                    EXPECT_EQ(form.widenLatin1(bytes.data(), length, widened.data()), expected)
                         << where;
                     EXPECT_EQ(widened.substr(0, static_cast<size_t>(expected)), units.substr(0, static_cast<size_t>(expected)))
                         << where;

@@ -115,11 +115,11 @@ TEST(TextOperations, LengthEqualityAndBlanks)
     EXPECT_EQ(MeasureMemoryText("abc"), 3);
     EXPECT_EQ(TextLength(nullptr), 0);
 
-    Text empty(u""), abc(u"abc"), upper(u"ABC"), ab(u"ab");
+    Text empty(u""), abc(u"abc"), abcAgain(u"abc"), upper(u"ABC"), ab(u"ab");
     struct Row { const char* why; const TextUnit* a; const TextUnit* b; bool equal; };
     const Row rows[] = {
         {"null equals empty", nullptr, empty.units, true},
-        {"same text", abc.units, abc.units, true},
+        {"same text at another address", abc.units, abcAgain.units, true},
         {"no case folding", abc.units, upper.units, false},
         {"prefix is not equal", ab.units, abc.units, false},
         {"longer is not equal", abc.units, ab.units, false},

@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "digest/plugin.h"
+#include "runtime/heap_handles.h"
 #include "runtime/text.h"
 
 const char* FeedName(Feed feed)
@@ -99,4 +101,44 @@ void ExpectEveryFeed(int32_t id, int32_t bits, const Bytes& message, const std::
         for (int32_t flag : {1, 0})
             EXPECT_EQ(ToHex(RunPlugin(id, bits, message, feed, flag)), expected)
                 << where << " feed " << FeedName(feed) << " flag " << flag;
+}
+
+void ExpectEveryRecord(int32_t id, int32_t bits, const VectorFile& file)
+{
+    for (const VectorRecord& record : file.records)
+        ExpectEveryFeed(id, bits, record.message, ToHex(record.digest), file.path + ":" + std::to_string(record.line));
+}
+
+void LoadCavpFile(int32_t id, int32_t bits, const char* kind, VectorFile& file)
+{
+    const bool sha2 = id == Sha2;
+    const std::string relative = (sha2 ? "SHA2/SHA" : "SHA3/SHA3_") + std::to_string(bits) + kind + ".rsp";
+    std::string error;
+    ASSERT_TRUE(ReadVectorFile(relative, file, error)) << error;
+    ASSERT_EQ(file.headerL, sha2 ? bits / 8 : bits)
+        << file.path << ": [L = ..] counts " << (sha2 ? "bytes in the SHA-2 files" : "bits in the SHA-3 files");
+}
+
+Bytes ShavsMonteCarloChain(int32_t id, int32_t bits, const Bytes& seed)
+{
+    Bytes md[3] = {seed, seed, seed};
+    for (int i = 3; i <= 1002; ++i) {
+        Bytes message = md[0];
+        message.insert(message.end(), md[1].begin(), md[1].end());
+        message.insert(message.end(), md[2].begin(), md[2].end());
+        md[0] = std::move(md[1]);
+        md[1] = std::move(md[2]);
+        md[2] = RunPlugin(id, bits, message, Feed::Whole);
+    }
+    return md[2];
+}
+
+void ExpectRefusedLengthsKeepNoStorage(int32_t id)
+{
+    for (int32_t bits : {100, 128, 160, 225, 257, 1024, -1, -256}) {
+        const int32_t live = PlatformHeapLiveBlocks(InternalHeap());
+        EXPECT_EQ(FindDigestPlugin(id)->create(bits, 1), nullptr) << bits;
+        EXPECT_EQ(DriverHex(id, bits, Bytes{'a'}), "") << bits;
+        EXPECT_EQ(PlatformHeapLiveBlocks(InternalHeap()), live) << bits;
+    }
 }

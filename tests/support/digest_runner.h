@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "runtime/platform.h"
+#include "runtime/text.h"
 #include "tests/support/vectors.h"
 
 enum class Feed {
@@ -25,6 +25,23 @@ Bytes RunPlugin(int32_t id, int32_t bits, const Bytes& message, Feed feed, int32
 // 1 and 0; each failure names where the vector came from and how it was fed.
 void ExpectEveryFeed(int32_t id, int32_t bits, const Bytes& message, const std::string& expected,
                      const std::string& where);
+
+// ExpectEveryFeed for each record of a known-answer file, named by file and line.
+void ExpectEveryRecord(int32_t id, int32_t bits, const VectorFile& file);
+
+// Reads the CAVP file of one kind ("ShortMsg", "LongMsg", "Monte") for a SHA-2 or
+// SHA-3 length, failing the test when it is missing or its [L = ..] is not that
+// length: in bytes in the SHA-2 files, in bits in the SHA-3 ones.
+void LoadCavpFile(int32_t id, int32_t bits, const char* kind, VectorFile& file);
+
+// One SHAVS Monte Carlo chain of SHA-1 or SHA-2 from seed: MD0 = MD1 = MD2 = seed,
+// MDi = SHA(MD(i-3) || MD(i-2) || MD(i-1)) for i = 3 to 1002. Returns MD1002, the
+// checkpoint and the next chain's seed.
+Bytes ShavsMonteCarloChain(int32_t id, int32_t bits, const Bytes& seed);
+
+// Lengths that create must refuse, through the plugin and the driver, without
+// leaving a context behind in the internal heap.
+void ExpectRefusedLengthsKeepNoStorage(int32_t id);
 
 // ComputeDigestHex over the message, as a narrow string.
 std::string DriverHex(int32_t id, int32_t bits, const Bytes& message);

@@ -40,9 +40,7 @@ std::string CallDigest(DigestExport exported, const char* text, const char* bits
     case DigestExport::Sha2: result = exports.sha2(text, bits); break;
     case DigestExport::Sha3: result = exports.sha3(text, bits); break;
     }
-    std::string copy = result ? result : "<null>";
-    exports.freeMem();
-    return copy;
+    return TakeResult(result, exports.freeMem);
 }
 
 TEST(DigestExports, AbcGivesThePublishedDigests)

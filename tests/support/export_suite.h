@@ -4,16 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "quorvalent.h"
-
-struct ExportTable {
-    QuorvalentFreeMem freeMem;
-    QuorvalentDigest md5;
-    QuorvalentDigest sha1;
-    QuorvalentSizedDigest sha2;
-    QuorvalentSizedDigest sha3;
-    QuorvalentRot13 rot13;
-};
+#include "tests/support/export_table.h"
 
 const ExportTable& Exports();
 

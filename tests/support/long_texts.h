@@ -30,3 +30,21 @@ inline std::string Rot13Model(std::string text)
     }
     return text;
 }
+
+// Known answers of the ROT13 export, for every build to run; the high bytes hold
+// in a single-byte code page.
+struct Rot13Case {
+    const char* why;
+    std::string in;
+    std::string out;
+};
+inline const Rot13Case Rot13Cases[] = {
+    {"classic", "Hello, World!", "Uryyb, Jbeyq!"},
+    {"wraps at the end", "Zz", "Mm"},
+    {"wraps to the start", "Nn", "Aa"},
+    {"neighbours of the letter ranges", "@[`{", "@[`{"},
+    {"digits and spaces", "0123 456789", "0123 456789"},
+    {"empty", "", ""},
+    {"bytes 0x80 to 0xFF are never rotated", HighBytesText(), HighBytesText()},
+    {"accented letters stay", "\xC9t\xE9", "\xC9g\xE9"},
+};

@@ -9,12 +9,10 @@
 #include <string>
 
 #include "codepage_texts.h"
+#include "quorvalent.h"
+#include "tests/wine/dll_library.h"
 
 namespace {
-
-using FreeMemFunction = int(WINAPI*)();
-using TextFunction1 = char*(WINAPI*)(const char*);
-using TextFunction2 = char*(WINAPI*)(const char*, const void*);
 
 struct Function {
     const char* name;
@@ -39,38 +37,26 @@ class CodePage : public testing::Test {
 protected:
     void SetUp() override
     {
-        module = LoadLibraryA("quorvalent.dll");
-        ASSERT_NE(module, nullptr) << "quorvalent.dll did not load";
-        freeMem = reinterpret_cast<FreeMemFunction>(reinterpret_cast<void*>(GetProcAddress(module, "FreeMem")));
-        ASSERT_NE(freeMem, nullptr);
-    }
-    void TearDown() override
-    {
-        if (module) FreeLibrary(module);
+        ASSERT_NE(library.module, nullptr) << "quorvalent.dll did not load";
+        ASSERT_NE(library.Resolve<QuorvalentFreeMem>("FreeMem"), nullptr);
     }
 
-    std::string Take(char* result) const
-    {
-        std::string copy = result ? result : "<null>";
-        freeMem();
-        return copy;
-    }
     std::string Digest(const Function& function, const char* text) const
     {
-        FARPROC address = GetProcAddress(module, function.exportName);
-        if (!address) return "<no export>";
-        void* pointer = reinterpret_cast<void*>(address);
-        return function.bits ? Take(reinterpret_cast<TextFunction2>(pointer)(text, function.bits))
-                             : Take(reinterpret_cast<TextFunction1>(pointer)(text));
+        if (!function.bits) {
+            auto digest = library.Resolve<QuorvalentDigest>(function.exportName);
+            return digest ? library.Take(digest(text)) : "<no export>";
+        }
+        auto digest = library.Resolve<QuorvalentSizedDigest>(function.exportName);
+        return digest ? library.Take(digest(text, function.bits)) : "<no export>";
     }
     std::string Rot13(const char* text) const
     {
-        auto rot13 = reinterpret_cast<TextFunction2>(reinterpret_cast<void*>(GetProcAddress(module, "text_rot13")));
-        return rot13 ? Take(rot13(text, nullptr)) : "<no export>";
+        auto rot13 = library.Resolve<QuorvalentRot13>("text_rot13");
+        return rot13 ? library.Take(rot13(text, nullptr)) : "<no export>";
     }
 
-    HMODULE module = nullptr;
-    FreeMemFunction freeMem = nullptr;
+    Library library;
 };
 
 TEST_F(CodePage, WineRunsInTheExpectedAnsiCodePage)

@@ -14,6 +14,7 @@
 #include "long_text_digests.h"
 #include "quorvalent.h"
 #include "tests/support/long_texts.h"
+#include "tests/wine/dll_library.h"
 
 namespace {
 
@@ -316,22 +317,11 @@ const ExpectedPatternText* ExpectedFor(unsigned length)
     return nullptr;
 }
 
-// The DLL, loaded afresh for one test.
-class Library {
-public:
-    Library() : module(LoadLibraryA("quorvalent.dll")) {}
-    ~Library()
-    {
-        if (module) FreeLibrary(module);
-    }
-    Library(const Library&) = delete;
-    Library& operator=(const Library&) = delete;
-    uintptr_t Address(const char* name) const
-    {
-        return module ? reinterpret_cast<uintptr_t>(reinterpret_cast<void*>(GetProcAddress(module, name))) : 0;
-    }
-    HMODULE module;
-};
+// The address the assembly calls; 0 when the DLL did not load or lacks the export.
+uintptr_t Address(const Library& library, const char* name)
+{
+    return reinterpret_cast<uintptr_t>(library.Resolve<void*>(name));
+}
 
 // What one call did that a foreign caller would notice; empty when nothing.
 struct Outcome {
@@ -382,7 +372,7 @@ TEST(DllConformance, EveryExportAtEveryStackAlignmentKeepsTheCallersState)
 {
     Library library;
     ASSERT_NE(library.module, nullptr) << "quorvalent.dll did not load";
-    const uintptr_t freeMem = library.Address("FreeMem");
+    const uintptr_t freeMem = Address(library, "FreeMem");
     ASSERT_NE(freeMem, 0u);
     std::string texts[std::size(TextLengths)];
     for (size_t t = 0; t < std::size(TextLengths); ++t) texts[t] = PatternText(TextLengths[t]);
@@ -393,7 +383,7 @@ TEST(DllConformance, EveryExportAtEveryStackAlignmentKeepsTheCallersState)
     int calls = 0;
     for (uintptr_t alignment : Alignments) {
         for (const ExportRow& row : ExportRows) {
-            const uintptr_t function = library.Address(row.name);
+            const uintptr_t function = Address(library, row.name);
             ASSERT_NE(function, 0u) << row.name;
             // Every bits text, also as the ROT13 export's unread second argument;
             // the one-argument exports take the first row only.
@@ -438,27 +428,30 @@ TEST(DllConformance, FloatingPointModesSurviveLoadCallsAndUnload)
     const FloatModes callers[] = {{0x027f, 0x1f80}, {0x067f, 0x3f80}, {0x0e7f, 0xffc0}, {0x037f, 0x5f80}};
     for (const FloatModes& caller : callers) {
         FloatModes seen[3] = {};
+        bool loaded = false;
         WriteFloatModes(caller);
-        HMODULE module = LoadLibraryA("quorvalent.dll");
-        seen[0] = ReadFloatModes();
-        if (module) {
-            WriteFloatModes(caller);
-            auto sha2 = reinterpret_cast<QuorvalentSizedDigest>(reinterpret_cast<void*>(GetProcAddress(module, "cifrado_SHA2")));
-            auto sha3 = reinterpret_cast<QuorvalentSizedDigest>(reinterpret_cast<void*>(GetProcAddress(module, "cifrado_SHA3")));
-            auto freeMem = reinterpret_cast<QuorvalentFreeMem>(reinterpret_cast<void*>(GetProcAddress(module, "FreeMem")));
-            if (sha2 && sha3 && freeMem) {
-                sha2("abc", "512");
-                freeMem();
-                sha3("abc", "384");
-                freeMem();
+        {
+            Library library;
+            seen[0] = ReadFloatModes();
+            loaded = library.module != nullptr;
+            if (loaded) {
+                WriteFloatModes(caller);
+                auto sha2 = library.Resolve<QuorvalentSizedDigest>("cifrado_SHA2");
+                auto sha3 = library.Resolve<QuorvalentSizedDigest>("cifrado_SHA3");
+                auto freeMem = library.Resolve<QuorvalentFreeMem>("FreeMem");
+                if (sha2 && sha3 && freeMem) {
+                    sha2("abc", "512");
+                    freeMem();
+                    sha3("abc", "384");
+                    freeMem();
+                }
+                seen[1] = ReadFloatModes();
+                WriteFloatModes(caller);
             }
-            seen[1] = ReadFloatModes();
-            WriteFloatModes(caller);
-            FreeLibrary(module);
-            seen[2] = ReadFloatModes();
-        }
+        }  // FreeLibrary
+        if (loaded) seen[2] = ReadFloatModes();
         WriteFloatModes(original);
-        ASSERT_NE(module, nullptr);
+        ASSERT_TRUE(loaded);
         const char* stages[] = {"LoadLibrary", "the calls", "FreeLibrary"};
         for (int s = 0; s < 3; ++s)
             EXPECT_EQ(Describe(seen[s]), Describe(caller)) << "across " << stages[s];

@@ -3,34 +3,26 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "tests/support/export_suite.h"
-
-template <typename Function>
-static Function Resolve(HMODULE module, const char* name)
-{
-    Function function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-    if (!function) {
-        std::fprintf(stderr, "quorvalent.dll does not export %s\n", name);
-        std::exit(1);
-    }
-    return function;
-}
+#include "tests/wine/dll_library.h"
 
 const ExportTable& Exports()
 {
-    static HMODULE module = LoadLibraryA("quorvalent.dll");
-    if (!module) {
-        std::fprintf(stderr, "cannot load quorvalent.dll (error %lu)\n", GetLastError());
-        std::exit(1);
-    }
-    static const ExportTable table = {
-        Resolve<decltype(ExportTable::freeMem)>(module, "FreeMem"),
-        Resolve<decltype(ExportTable::md5)>(module, "cifrado_md5"),
-        Resolve<decltype(ExportTable::sha1)>(module, "cifrado_SHA1"),
-        Resolve<decltype(ExportTable::sha2)>(module, "cifrado_SHA2"),
-        Resolve<decltype(ExportTable::sha3)>(module, "cifrado_SHA3"),
-        Resolve<decltype(ExportTable::rot13)>(module, "text_rot13"),
-    };
+    static const Library library;
+    static const ExportTable table = [] {
+        if (!library.module) {
+            std::fprintf(stderr, "cannot load quorvalent.dll (error %lu)\n", GetLastError());
+            std::exit(1);
+        }
+        ExportTable resolved;
+        const std::string missing = ResolveExports(resolved, [](const char* name) { return library.Resolve<void*>(name); });
+        if (!missing.empty()) {
+            std::fprintf(stderr, "quorvalent.dll does not export%s\n", missing.c_str());
+            std::exit(1);
+        }
+        return resolved;
+    }();
     return table;
 }

@@ -10,29 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/export_table.h"
+#include "tests/wine/dll_library.h"
+
 namespace {
-
-using FreeMemFunction = int(WINAPI*)();
-using TextFunction1 = char*(WINAPI*)(const char*);
-using TextFunction2 = char*(WINAPI*)(const char*, const void*);
-
-std::vector<HANDLE> ProcessHeaps()
-{
-    std::vector<HANDLE> heaps(256);
-    heaps.resize(GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data()));
-    return heaps;
-}
-
-int BusyBlocks(HANDLE heap)
-{
-    int count = 0;
-    PROCESS_HEAP_ENTRY entry{};
-    HeapLock(heap);
-    while (HeapWalk(heap, &entry))
-        if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) ++count;
-    HeapUnlock(heap);
-    return count;
-}
 
 // Private bytes as Windows counts them: committed memory private to the process.
 // Walked with VirtualQuery, since Wine's GetProcessMemoryInfo leaves PrivateUsage unset.
@@ -56,52 +37,15 @@ size_t WorkingSet()
     return GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters) ? counters.WorkingSetSize : 0;
 }
 
-// The DLL with its exports and the heaps that appeared when it loaded.
-struct Library {
-    Library()
+// The DLL with its heaps and its six exports, all of which the soak needs.
+struct SoakLibrary : Library, ExportTable {
+    SoakLibrary()
     {
-        const std::vector<HANDLE> before = ProcessHeaps();
-        module = LoadLibraryA("quorvalent.dll");
-        for (HANDLE heap : ProcessHeaps()) {
-            bool old = false;
-            for (HANDLE seen : before) old = old || seen == heap;
-            if (!old) heaps.push_back(heap);
-        }
-        freeMem = Resolve<FreeMemFunction>("FreeMem");
-        md5 = Resolve<TextFunction1>("cifrado_md5");
-        sha1 = Resolve<TextFunction1>("cifrado_SHA1");
-        sha2 = Resolve<TextFunction2>("cifrado_SHA2");
-        sha3 = Resolve<TextFunction2>("cifrado_SHA3");
-        rot13 = Resolve<TextFunction2>("text_rot13");
+        if (module) missing = ResolveExports(*this, [this](const char* name) { return Resolve<void*>(name); });
     }
-    ~Library()
-    {
-        if (module) FreeLibrary(module);
-    }
-    Library(const Library&) = delete;
-    Library& operator=(const Library&) = delete;
+    bool Ready() const { return module && heaps.size() == 3 && missing.empty(); }
 
-    template <typename Function>
-    Function Resolve(const char* name) const
-    {
-        return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
-    }
-    bool Ready() const { return module && heaps.size() == 3 && freeMem && md5 && sha1 && sha2 && sha3 && rot13; }
-    int BusyBlocksInHeaps() const
-    {
-        int count = 0;
-        for (HANDLE heap : heaps) count += BusyBlocks(heap);
-        return count;
-    }
-
-    HMODULE module = nullptr;
-    std::vector<HANDLE> heaps;
-    FreeMemFunction freeMem = nullptr;
-    TextFunction1 md5 = nullptr;
-    TextFunction1 sha1 = nullptr;
-    TextFunction2 sha2 = nullptr;
-    TextFunction2 sha3 = nullptr;
-    TextFunction2 rot13 = nullptr;
+    std::string missing = " the DLL";  // what could not be had
 };
 
 // Bytes 1 to 255 from a seeded generator: short texts mostly, some past 5000 bytes.
@@ -126,7 +70,7 @@ struct Call {
 const Call Calls[] = {{0, nullptr}, {1, nullptr}, {2, "224"}, {2, "256"}, {2, "384"}, {2, "512"}, {2, "100"},
                       {3, "224"},   {3, "256"},   {3, "384"}, {3, "512"}, {3, ""},    {3, "-256"}, {4, nullptr}};
 
-char* Invoke(const Library& library, const Call& call, const char* text)
+char* Invoke(const SoakLibrary& library, const Call& call, const char* text)
 {
     switch (call.exported) {
     case 0: return library.md5(text);
@@ -139,8 +83,8 @@ char* Invoke(const Library& library, const Call& call, const char* text)
 
 TEST(DllSoak, HundredThousandCallsLeaveHeapsAndPrivateBytesFlat)
 {
-    Library library;
-    ASSERT_TRUE(library.Ready()) << "quorvalent.dll did not load with three heaps and six exports";
+    SoakLibrary library;
+    ASSERT_TRUE(library.Ready()) << "quorvalent.dll did not load with three heaps and six exports; missing" << library.missing;
     const std::vector<std::string> texts = MixedTexts();
     const size_t shapes = texts.size() * std::size(Calls);
 
@@ -193,7 +137,7 @@ TEST(DllSoak, HundredThousandCallsLeaveHeapsAndPrivateBytesFlat)
 
 TEST(DllSoak, TenCallsWithoutFreeMemLeaveTenBlocks)
 {
-    Library library;
+    SoakLibrary library;
     ASSERT_TRUE(library.Ready());
     const int before = library.BusyBlocksInHeaps();
     const std::vector<std::string> texts = MixedTexts();

@@ -10,72 +10,16 @@
 #include <vector>
 
 #include "quorvalent.h"
+#include "tests/support/long_texts.h"
+#include "tests/wine/dll_library.h"
 
 namespace {
 
-
-std::vector<HANDLE> ProcessHeaps()
+std::string Rot13(const Library& library, const std::string& text)
 {
-    std::vector<HANDLE> heaps(256);
-    DWORD count = GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data());
-    heaps.resize(count);
-    return heaps;
+    auto rot13 = library.Resolve<QuorvalentRot13>("text_rot13");
+    return rot13 ? library.Take(rot13(text.c_str(), nullptr)) : "<no export>";
 }
-
-int BusyBlocks(HANDLE heap)
-{
-    int count = 0;
-    PROCESS_HEAP_ENTRY entry{};
-    entry.lpData = nullptr;
-    HeapLock(heap);
-    while (HeapWalk(heap, &entry))
-        if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) ++count;
-    HeapUnlock(heap);
-    return count;
-}
-
-// The DLL loaded for one test, with the heaps that appeared when it loaded.
-class Library {
-public:
-    Library()
-    {
-        std::vector<HANDLE> before = ProcessHeaps();
-        module = LoadLibraryA("quorvalent.dll");
-        for (HANDLE heap : ProcessHeaps()) {
-            bool old = false;
-            for (HANDLE seen : before) old = old || seen == heap;
-            if (!old) heaps.push_back(heap);
-        }
-    }
-    ~Library()
-    {
-        if (module) FreeLibrary(module);
-    }
-    Library(const Library&) = delete;
-    Library& operator=(const Library&) = delete;
-
-    template <typename Function>
-    Function Get(const char* name) const
-    {
-        return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-    }
-    int BusyBlocksInHeaps() const
-    {
-        int count = 0;
-        for (HANDLE heap : heaps) count += BusyBlocks(heap);
-        return count;
-    }
-    std::string Rot13(const std::string& text) const
-    {
-        char* result = Get<QuorvalentRot13>("text_rot13")(text.c_str(), nullptr);
-        std::string copy = result ? result : "<null>";
-        Get<QuorvalentFreeMem>("FreeMem")();
-        return copy;
-    }
-
-    HMODULE module;
-    std::vector<HANDLE> heaps;
-};
 
 struct ExportRow {
     const char* name;
@@ -126,8 +70,8 @@ TEST(DllHeaps, AnUnreleasedResultIsOneBusyBlockUntilUnload)
 {
     Library library;
     ASSERT_NE(library.module, nullptr);
-    auto freeMem = library.Get<QuorvalentFreeMem>("FreeMem");
-    auto rot13 = library.Get<QuorvalentRot13>("text_rot13");
+    auto freeMem = library.Resolve<QuorvalentFreeMem>("FreeMem");
+    auto rot13 = library.Resolve<QuorvalentRot13>("text_rot13");
     const int baseline = library.BusyBlocksInHeaps();
 
     EXPECT_EQ(freeMem(), 0) << "FreeMem before any call";
@@ -147,7 +91,7 @@ TEST(DllHeaps, DigestExportsLeaveNoBlockBehindAfterFreeMem)
 {
     Library library;
     ASSERT_NE(library.module, nullptr);
-    auto freeMem = library.Get<QuorvalentFreeMem>("FreeMem");
+    auto freeMem = library.Resolve<QuorvalentFreeMem>("FreeMem");
     const int baseline = library.BusyBlocksInHeaps();
     // Scratch blocks, contexts (refused ones too) and internal texts all go before the call returns.
     struct Call { const char* name; const char* text; const char* bits; };
@@ -157,8 +101,8 @@ TEST(DllHeaps, DigestExportsLeaveNoBlockBehindAfterFreeMem)
         {"cifrado_md5", "", nullptr},    {"cifrado_SHA3", "", "512"},
     };
     for (const Call& call : calls) {
-        char* result = call.bits ? library.Get<QuorvalentSizedDigest>(call.name)(call.text, call.bits)
-                                 : library.Get<QuorvalentDigest>(call.name)(call.text);
+        char* result = call.bits ? library.Resolve<QuorvalentSizedDigest>(call.name)(call.text, call.bits)
+                                 : library.Resolve<QuorvalentDigest>(call.name)(call.text);
         ASSERT_NE(result, nullptr) << call.name;
         EXPECT_EQ(library.BusyBlocksInHeaps(), baseline + 1) << call.name << ": only the result outlives the call";
         freeMem();
@@ -170,8 +114,8 @@ TEST(DllHeaps, TheStringHeapKeepsOnlyItsWorkingStorageBetweenCalls)
 {
     Library library;
     ASSERT_NE(library.module, nullptr);
-    auto freeMem = library.Get<QuorvalentFreeMem>("FreeMem");
-    auto md5 = library.Get<QuorvalentDigest>("cifrado_md5");
+    auto freeMem = library.Resolve<QuorvalentFreeMem>("FreeMem");
+    auto md5 = library.Resolve<QuorvalentDigest>("cifrado_md5");
     EXPECT_EQ(library.BusyBlocksInHeaps(), 1) << "after load: the working storage, nothing else";
     // Texts larger than the storage take blocks of their own, which go at the end
     // of the call; the storage grows in HeapReAlloc and stays one block.
@@ -191,17 +135,7 @@ TEST(DllRot13, RotatesLettersAndKeepsEveryOtherByte)
 {
     Library library;
     ASSERT_NE(library.module, nullptr);
-    std::string high;
-    for (int b = 0x80; b <= 0xFF; ++b) high.push_back(static_cast<char>(b));
-    struct Row { const char* why; std::string in; std::string out; };
-    const Row rows[] = {
-        {"classic", "Hello, World!", "Uryyb, Jbeyq!"},
-        {"wraps", "Zz Nn", "Mm Aa"},
-        {"neighbours of the letter ranges", "@[`{", "@[`{"},
-        {"empty", "", ""},
-        {"bytes 0x80 to 0xFF unchanged", high, high},
-    };
-    for (const Row& row : rows) EXPECT_EQ(library.Rot13(row.in), row.out) << row.why;
+    for (const Rot13Case& row : Rot13Cases) EXPECT_EQ(Rot13(library, row.in), row.out) << row.why;
     EXPECT_EQ(GetACP(), 1252u) << "the tests expect Wine's default Western code page";
 }
 
