@@ -94,4 +94,27 @@ TEST_F(CodePage, Rot13TurnsOnlyTheLatinLetters)
     EXPECT_GE(texts, 2) << "no texts for code page " << GetACP();
 }
 
+// The digest is of the text after the code page's round trip. An invalid
+// double-byte sequence comes back as the platform's replacement, so in 932 the
+// lead byte 0x81 before a space reads as the character 81 45 and both byte
+// strings give one digest; in a single-byte page the bytes come back as they were.
+TEST_F(CodePage, DigestsAreOfTheTextAfterTheRoundTrip)
+{
+    const char* invalid = "ab\x81\x20" "cd";
+    wchar_t wide[16];
+    char back[32];
+    const int units = MultiByteToWideChar(CP_ACP, 0, invalid, 6, wide, 16);
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, wide, units, back, 31, nullptr, nullptr);
+    ASSERT_GT(bytes, 0);
+    back[bytes] = 0;
+    for (const Function& function : Functions)
+        EXPECT_EQ(Digest(function, invalid), Digest(function, back)) << function.name;
+    if (GetACP() == 932) {
+        EXPECT_STREQ(back, "ab\x81\x45" "cd") << "the replacement of 81 20";
+        EXPECT_EQ(Digest(Functions[0], invalid), Digest(Functions[0], "ab\x81\x45" "cd"));
+    } else {
+        EXPECT_STREQ(back, invalid) << "a single-byte code page keeps every byte";
+    }
+}
+
 }  // namespace
