@@ -15,6 +15,7 @@ static_assert(std::is_standard_layout_v<Sha2Context> && offsetof(Sha2Context, he
 
 // FIPS 180-4, sections 4.1.2 and 4.1.3 (functions), 4.2.2 and 4.2.3 (constants),
 // 5.3.2 to 5.3.5 (initial hash values) and 6.2 and 6.4 (the hash computations).
+// clang-format off
 static constexpr uint32_t Sha224InitialHashValue[8] = {
     0xc1059ed8, 0x367cd507, 0x3070dd17, 0xf70e5939, 0xffc00b31, 0x68581511, 0x64f98fa7, 0xbefa4fa4,
 };
@@ -62,6 +63,7 @@ static constexpr uint64_t Sha512RoundConstants[80] = {
     0x28db77f523047d84ull, 0x32caab7b40c72493ull, 0x3c9ebe0a15c9bebcull, 0x431d67c49c100d4cull,
     0x4cc5d4becb3e42b6ull, 0x597f299cfc657e2aull, 0x5fcb6fab3ad6faecull, 0x6c44198c4a475817ull,
 };
+// clang-format on
 
 // Sum is the standard's capital sigma (on the working variables), Sigma its
 // small sigma (on the message schedule).

@@ -17,6 +17,7 @@ static_assert(std::is_standard_layout_v<Sha3Context> && offsetof(Sha3Context, he
 static constexpr uint32_t FinishedMark = 0x80000000u;
 
 // FIPS 202, section 3.2.5: the iota constants RC of rounds 0 to 23.
+// clang-format off
 static constexpr uint64_t KeccakRoundConstants[24] = {
     0x0000000000000001ull, 0x0000000000008082ull, 0x800000000000808Aull, 0x8000000080008000ull,
     0x000000000000808Bull, 0x0000000080000001ull, 0x8000000080008081ull, 0x8000000000008009ull,
@@ -25,6 +26,7 @@ static constexpr uint64_t KeccakRoundConstants[24] = {
     0x8000000000008002ull, 0x8000000000000080ull, 0x000000000000800Aull, 0x800000008000000Aull,
     0x8000000080008081ull, 0x8000000000008080ull, 0x0000000080000001ull, 0x8000000080008008ull,
 };
+// clang-format on
 
 // theta: every lane takes the parity of the two neighbouring columns. The
 // pragmas matter: -O2 keeps five-step loops rolled, with mod 5 at run time.
