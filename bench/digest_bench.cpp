@@ -13,9 +13,9 @@
 #include "bench/hex.h"
 #include "bench/texts.h"
 #include "boundary/entry.h"
-#include "runtime/heaps.h"
 #include "digest/plugin.h"
 #include "quorvalent.h"
+#include "runtime/heaps.h"
 #include "runtime/text.h"
 
 // Every heap allocation of the process is counted, so each benchmark can
@@ -51,7 +51,6 @@ constexpr uint32_t MessageSizes[] = {64, 1024, 16 * 1024, 1024 * 1024};
 // Texts through the export, the engine on the same bytes, and libcrypto's one-shot.
 constexpr uint32_t TextSizes[] = {16, 64 * 1024, 1024 * 1024};
 constexpr BenchTextKind TextKinds[] = {BenchTextKind::Ascii, BenchTextKind::Accents};
-
 
 // One message for the engine benchmarks: printable bytes.
 std::vector<char>& Message()

@@ -7,11 +7,11 @@
 #include "quorvalent.h"
 
 struct Digest {
-    const char* name;        // as the report shows it
-    const char* opensslName; // for EVP_MD_fetch
+    const char* name;         // as the report shows it
+    const char* opensslName;  // for EVP_MD_fetch
     int32_t id;
     int32_t bits;
-    const char* bitsText;    // the second argument of cifrado_SHA2 and cifrado_SHA3
+    const char* bitsText;  // the second argument of cifrado_SHA2 and cifrado_SHA3
 };
 
 constexpr Digest Digests[] = {
@@ -30,9 +30,13 @@ constexpr Digest Digests[] = {
 inline char* CallExport(const Digest& digest, const char* text)
 {
     switch (digest.id) {
-    case Md5: return cifrado_md5(text);
-    case Sha1: return cifrado_SHA1(text);
-    case Sha2: return cifrado_SHA2(text, digest.bitsText);
-    default: return cifrado_SHA3(text, digest.bitsText);
+    case Md5:
+        return cifrado_md5(text);
+    case Sha1:
+        return cifrado_SHA1(text);
+    case Sha2:
+        return cifrado_SHA2(text, digest.bitsText);
+    default:
+        return cifrado_SHA3(text, digest.bitsText);
     }
 }

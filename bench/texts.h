@@ -17,7 +17,7 @@ inline std::string BenchText(size_t size, BenchTextKind kind)
     for (size_t i = 0; i < size; ++i) {
         state = state * 1664525u + 1013904223u;
         text[i] = kind == BenchTextKind::Accents && i % 8 == 7 ? Accented[(state >> 24) % 7]
-                                                                : static_cast<char>('!' + (state >> 24) % 94);
+                                                               : static_cast<char>('!' + (state >> 24) % 94);
     }
     return text;
 }

@@ -5,6 +5,7 @@
 // Prints one line per measurement: windows implementation digest bytes text ns_per_call,
 // implementation ours (the export), engine or bcrypt, text ascii or accents.
 #include <windows.h>
+// After windows.h, which it needs.
 #include <bcrypt.h>
 
 #include <algorithm>
@@ -74,10 +75,14 @@ Function Resolve(HMODULE module, const char* name)
 char* CallExport(const Exports& exports, const Digest& digest, const char* text)
 {
     switch (digest.id) {
-    case Md5: return exports.md5(text);
-    case Sha1: return exports.sha1(text);
-    case Sha2: return exports.sha2(text, digest.bitsText);
-    default: return exports.sha3(text, digest.bitsText);
+    case Md5:
+        return exports.md5(text);
+    case Sha1:
+        return exports.sha1(text);
+    case Sha2:
+        return exports.sha2(text, digest.bitsText);
+    default:
+        return exports.sha3(text, digest.bitsText);
     }
 }
 
@@ -91,7 +96,6 @@ std::string EngineHex(const Digest& digest, std::string& bytes)
     FreeText(text);
     return hex;
 }
-
 
 void BcryptHex(BCRYPT_ALG_HANDLE algorithm, const Digest& digest, const char* text, char* out)
 {
@@ -109,7 +113,7 @@ double Seconds(LARGE_INTEGER start, LARGE_INTEGER end, LARGE_INTEGER frequency)
 }
 
 struct Timing {
-    long iterations;     // fixed when nonzero, otherwise grown until a repetition lasts minSeconds
+    long iterations;  // fixed when nonzero, otherwise grown until a repetition lasts minSeconds
     int repetitions;
     double minSeconds;
     std::string only;  // comma-separated digest names; empty for all, and then the fixed costs too
@@ -184,10 +188,8 @@ int main(int argc, char** argv)
     HMODULE module = LoadLibraryA("quorvalent.dll");
     if (!module) Fail("cannot load quorvalent.dll (error " + std::to_string(GetLastError()) + ")");
     const Exports exports = {
-        Resolve<QuorvalentFreeMem>(module, "FreeMem"),
-        Resolve<QuorvalentDigest>(module, "cifrado_md5"),
-        Resolve<QuorvalentDigest>(module, "cifrado_SHA1"),
-        Resolve<QuorvalentSizedDigest>(module, "cifrado_SHA2"),
+        Resolve<QuorvalentFreeMem>(module, "FreeMem"),          Resolve<QuorvalentDigest>(module, "cifrado_md5"),
+        Resolve<QuorvalentDigest>(module, "cifrado_SHA1"),      Resolve<QuorvalentSizedDigest>(module, "cifrado_SHA2"),
         Resolve<QuorvalentSizedDigest>(module, "cifrado_SHA3"),
     };
     // The engine's own copy of the library gets its heaps as the DLL does.
@@ -202,9 +204,8 @@ int main(int argc, char** argv)
     // (read into UTF-16, measure, write back, measure the written bytes).
     if (timing.only.empty()) {
         for (DWORD size : TextSizes) {
-            std::printf("windows scratch - %lu - %.1f\n", size, MedianNanoseconds(timing, [&] {
-                            FreeBlock(AllocBlock(static_cast<int32_t>(size + 1)));
-                        }));
+            std::printf("windows scratch - %lu - %.1f\n", size,
+                        MedianNanoseconds(timing, [&] { FreeBlock(AllocBlock(static_cast<int32_t>(size + 1))); }));
             for (BenchTextKind kind : TextKinds) {
                 const std::string text = BenchText(size, kind);
                 std::string scratch(size + 1, '\0');
@@ -224,7 +225,8 @@ int main(int argc, char** argv)
         if (!Selected(timing, digest.name)) continue;
         BCRYPT_ALG_HANDLE algorithm = nullptr;
         // The caller opens the provider once and keeps it, the cheap way to use bcrypt.
-        if (digest.bcryptName && !BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(&algorithm, digest.bcryptName, nullptr, 0)))
+        if (digest.bcryptName &&
+            !BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(&algorithm, digest.bcryptName, nullptr, 0)))
             Fail(std::string("bcrypt.dll has no ") + digest.name);
         for (DWORD size : TextSizes) {
             for (BenchTextKind kind : TextKinds) {
@@ -247,8 +249,8 @@ int main(int argc, char** argv)
                           exports.freeMem();
                       }));
                 Print("engine", digest, size, kind, MedianNanoseconds(timing, [&] {
-                          TextUnit* hex = ComputeDigestHex(reinterpret_cast<uint8_t*>(bytes.data()), size, digest.id,
-                                                           digest.bits);
+                          TextUnit* hex =
+                              ComputeDigestHex(reinterpret_cast<uint8_t*>(bytes.data()), size, digest.id, digest.bits);
                           FreeText(hex);
                       }));
                 // bcrypt hashes bytes: the kind of text makes no difference to it.

@@ -23,7 +23,8 @@ char* DigestExport(int32_t (*ensurePlugin)(), int32_t id, const char* text, bool
     // The scratch block is sized from the text, so a text of any length fits.
     TextUnit* digest = nullptr;
     const int64_t scratchSize = int64_t{EncodedByteLength(input)} + 1;
-    char* scratch = scratchSize <= INT32_MAX ? static_cast<char*>(AllocBlock(static_cast<int32_t>(scratchSize))) : nullptr;
+    char* scratch =
+        scratchSize <= INT32_MAX ? static_cast<char*>(AllocBlock(static_cast<int32_t>(scratchSize))) : nullptr;
     if (scratch) {
         WriteText(scratch, input);
         // Only the low 32 bits of the number reach the plugin.

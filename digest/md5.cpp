@@ -21,8 +21,7 @@ static constexpr uint8_t Md5Padding[64] = {0x80};
 // One step: a <- b + ((a + f(b, c, d) + word + constant) <<< shift). F is written
 // as a bit select; G's two halves never overlap, so they can be added, and the half
 // without b is summed while the previous step is still running.
-#define MD5_STEP(mix, a, b, word, shift, constant) \
-    a = RotateLeft32<shift>(a + (mix) + (word) + (constant)) + b
+#define MD5_STEP(mix, a, b, word, shift, constant) a = RotateLeft32<shift>(a + (mix) + (word) + (constant)) + b
 #define MD5_F(a, b, c, d, word, shift, constant) MD5_STEP(d ^ (b & (c ^ d)), a, b, word, shift, constant)
 #define MD5_G(a, b, c, d, word, shift, constant) \
     a += (~d & c) + (word) + (constant); \

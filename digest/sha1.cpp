@@ -36,10 +36,9 @@ inline uint32_t Sha1MessageWord(const uint8_t* bytes, uint8_t* words)
 template <int Step>
 inline uint32_t Sha1ScheduleWord(uint8_t* words)
 {
-    const uint32_t word = RotateLeft32<1>(LoadLittleEndian32(words + 4 * ((Step - 3) & 15)) ^
-                                          LoadLittleEndian32(words + 4 * ((Step - 8) & 15)) ^
-                                          LoadLittleEndian32(words + 4 * ((Step - 14) & 15)) ^
-                                          LoadLittleEndian32(words + 4 * (Step & 15)));
+    const uint32_t word = RotateLeft32<1>(
+        LoadLittleEndian32(words + 4 * ((Step - 3) & 15)) ^ LoadLittleEndian32(words + 4 * ((Step - 8) & 15)) ^
+        LoadLittleEndian32(words + 4 * ((Step - 14) & 15)) ^ LoadLittleEndian32(words + 4 * (Step & 15)));
     StoreLittleEndian32(words + 4 * (Step & 15), word);
     return word;
 }

@@ -109,17 +109,32 @@ template <unsigned Count, typename Word>
 }
 
 template <typename Word>
-[[gnu::always_inline]] static inline Word Sha512Sum0(Word x) { return Sha512Rotate<28>(x) ^ Sha512Rotate<34>(x) ^ Sha512Rotate<39>(x); }
+[[gnu::always_inline]] static inline Word Sha512Sum0(Word x)
+{
+    return Sha512Rotate<28>(x) ^ Sha512Rotate<34>(x) ^ Sha512Rotate<39>(x);
+}
 template <typename Word>
-[[gnu::always_inline]] static inline Word Sha512Sum1(Word x) { return Sha512Rotate<14>(x) ^ Sha512Rotate<18>(x) ^ Sha512Rotate<41>(x); }
+[[gnu::always_inline]] static inline Word Sha512Sum1(Word x)
+{
+    return Sha512Rotate<14>(x) ^ Sha512Rotate<18>(x) ^ Sha512Rotate<41>(x);
+}
 template <typename Word>
-[[gnu::always_inline]] static inline Word Sha512Sigma0(Word x) { return Sha512Rotate<1>(x) ^ Sha512Rotate<8>(x) ^ (x >> 7); }
+[[gnu::always_inline]] static inline Word Sha512Sigma0(Word x)
+{
+    return Sha512Rotate<1>(x) ^ Sha512Rotate<8>(x) ^ (x >> 7);
+}
 template <typename Word>
-[[gnu::always_inline]] static inline Word Sha512Sigma1(Word x) { return Sha512Rotate<19>(x) ^ Sha512Rotate<61>(x) ^ (x >> 6); }
+[[gnu::always_inline]] static inline Word Sha512Sigma1(Word x)
+{
+    return Sha512Rotate<19>(x) ^ Sha512Rotate<61>(x) ^ (x >> 6);
+}
 
 // Ch in a form with one operation fewer than the standard's.
 template <typename Word>
-static inline Word Sha2Choose(Word x, Word y, Word z) { return z ^ (x & (y ^ z)); }
+static inline Word Sha2Choose(Word x, Word y, Word z)
+{
+    return z ^ (x & (y ^ z));
+}
 
 // One round, renaming instead of moving: the caller rotates the roles of a..h,
 // so after eight rounds every variable is back in its first role.
@@ -287,7 +302,6 @@ void Sha512Compress(uint64_t chain[8], const uint8_t* block)
 #endif
 }
 
-
 template <typename State, typename Word>
 static void Sha2Start(State* state, const Word (&initial)[8], uint32_t digestBytes)
 {
@@ -424,10 +438,18 @@ DigestContext* QUORVALENT_CALL Sha2Create(int32_t bits, int32_t)
     if (!sha2) return nullptr;
     sha2->header.digestBits = bits;
     switch (bits) {
-    case 224: Sha224Init(&sha2->sha256); break;
-    case 256: Sha256Init(&sha2->sha256); break;
-    case 384: Sha384Init(&sha2->sha512); break;
-    default: Sha512Init(&sha2->sha512); break;
+    case 224:
+        Sha224Init(&sha2->sha256);
+        break;
+    case 256:
+        Sha256Init(&sha2->sha256);
+        break;
+    case 384:
+        Sha384Init(&sha2->sha512);
+        break;
+    default:
+        Sha512Init(&sha2->sha512);
+        break;
     }
     return &sha2->header;
 }

@@ -35,11 +35,9 @@ static constexpr uint64_t KeccakRoundConstants[24] = {
     uint64_t parity[5];
     uint64_t effect[5];
 #pragma GCC unroll 5
-    for (int x = 0; x < 5; ++x)
-        parity[x] = lanes[x] ^ lanes[x + 5] ^ lanes[x + 10] ^ lanes[x + 15] ^ lanes[x + 20];
+    for (int x = 0; x < 5; ++x) parity[x] = lanes[x] ^ lanes[x + 5] ^ lanes[x + 10] ^ lanes[x + 15] ^ lanes[x + 20];
 #pragma GCC unroll 5
-    for (int x = 0; x < 5; ++x)
-        effect[x] = parity[(x + 4) % 5] ^ RotateLeft64<1>(parity[(x + 1) % 5]);
+    for (int x = 0; x < 5; ++x) effect[x] = parity[(x + 4) % 5] ^ RotateLeft64<1>(parity[(x + 1) % 5]);
 #pragma GCC unroll 5
     for (int y = 0; y < 25; y += 5)
 #pragma GCC unroll 5
@@ -272,11 +270,20 @@ static DigestContext* QUORVALENT_CALL Sha3Create(int32_t bits, int32_t flag)
     if (bits == 0) bits = 256;
     void (*init)(KeccakSponge*) = nullptr;
     switch (bits) {
-    case 224: init = Sha3Init224; break;
-    case 256: init = Sha3Init256; break;
-    case 384: init = Sha3Init384; break;
-    case 512: init = Sha3Init512; break;
-    default: return nullptr;  // refused before anything is allocated
+    case 224:
+        init = Sha3Init224;
+        break;
+    case 256:
+        init = Sha3Init256;
+        break;
+    case 384:
+        init = Sha3Init384;
+        break;
+    case 512:
+        init = Sha3Init512;
+        break;
+    default:
+        return nullptr;  // refused before anything is allocated
     }
     Sha3Context* context = static_cast<Sha3Context*>(AllocInternal(sizeof(Sha3Context)));
     if (!context) return nullptr;

@@ -199,7 +199,8 @@ bool NarrowAsciiWords(const TextUnit* units, int32_t count, char* out)
         uint32_t pair[2];
         std::memcpy(pair, units + i, sizeof pair);
         high |= pair[0] | pair[1];
-        const uint32_t word = (pair[0] & 0xFF) | (pair[0] >> 8 & 0xFF00) | (pair[1] & 0xFF) << 16 | (pair[1] >> 16 & 0xFF) << 24;
+        const uint32_t word =
+            (pair[0] & 0xFF) | (pair[0] >> 8 & 0xFF00) | (pair[1] & 0xFF) << 16 | (pair[1] >> 16 & 0xFF) << 24;
         std::memcpy(out + i, &word, sizeof word);
     }
     for (; i < count; ++i) {

@@ -24,7 +24,7 @@ struct OwnBlock {
 static_assert(sizeof(OwnBlock) == 16, "texts in blocks of their own stay 16-byte aligned");
 
 struct StringStorage {
-    char* base;         // null when there is no storage
+    char* base;  // null when there is no storage
     uint32_t size;
     uint32_t used;      // bytes carved since the last reset
     uint64_t ownBytes;  // bytes in blocks of their own
@@ -94,10 +94,7 @@ void FreeBlock(void* block)
     if (blockHeap) PlatformHeapFree(blockHeap, block);
 }
 
-void* AllocInternal(uint32_t size)
-{
-    return internalHeap ? PlatformHeapAlloc(internalHeap, false, size) : nullptr;
-}
+void* AllocInternal(uint32_t size) { return internalHeap ? PlatformHeapAlloc(internalHeap, false, size) : nullptr; }
 
 void FreeInternal(void* memory)
 {

@@ -76,8 +76,7 @@ void* PlatformHeapAlloc(PlatformHeap handle, bool zeroFill, size_t size)
 {
     LinuxHeap* heap = AsHeap(handle);
     if (size > SIZE_MAX - sizeof(BlockHeader)) return nullptr;
-    void* memory = zeroFill ? std::calloc(1, sizeof(BlockHeader) + size)
-                            : std::malloc(sizeof(BlockHeader) + size);
+    void* memory = zeroFill ? std::calloc(1, sizeof(BlockHeader) + size) : std::malloc(sizeof(BlockHeader) + size);
     if (!memory) return nullptr;
     BlockHeader* block = static_cast<BlockHeader*>(memory);
     block->size = size;
@@ -116,10 +115,7 @@ void PlatformHeapFree(PlatformHeap handle, void* memory)
     std::free(block);
 }
 
-int32_t PlatformHeapLiveBlocks(PlatformHeap handle)
-{
-    return handle ? AsHeap(handle)->liveBlocks : 0;
-}
+int32_t PlatformHeapLiveBlocks(PlatformHeap handle) { return handle ? AsHeap(handle)->liveBlocks : 0; }
 
 // Texts reach the code page only when they hold a character beyond ASCII, and
 // Windows-1252 is Latin-1 but for 0x80 to 0x9F: runs of the text convert as

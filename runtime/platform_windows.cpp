@@ -25,10 +25,7 @@ void* PlatformHeapReAlloc(PlatformHeap heap, void* block, size_t size)
     return HeapReAlloc(reinterpret_cast<HANDLE>(heap), 0, block, size);
 }
 
-void PlatformHeapFree(PlatformHeap heap, void* block)
-{
-    HeapFree(reinterpret_cast<HANDLE>(heap), 0, block);
-}
+void PlatformHeapFree(PlatformHeap heap, void* block) { HeapFree(reinterpret_cast<HANDLE>(heap), 0, block); }
 
 int32_t PlatformHeapLiveBlocks(PlatformHeap heap)
 {

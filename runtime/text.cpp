@@ -15,7 +15,7 @@ struct TextHeader {
     int32_t length;         // code units before the terminator
     int32_t encodedLength;  // bytes in the ANSI code page; -1 until measured
     TextContent content;
-    int32_t capacity;       // code units the block has room for, terminator excluded
+    int32_t capacity;  // code units the block has room for, terminator excluded
 };
 static_assert(sizeof(TextHeader) == 16, "the units stay as aligned as the block");
 
@@ -78,10 +78,7 @@ void SetTextContent(TextUnit* text, TextContent content)
     if (text) SetLength(text, HeaderOf(text).length, content);
 }
 
-TextContent TextContentOf(const TextUnit* text)
-{
-    return text ? HeaderOf(text).content : TextContent::Ascii;
-}
+TextContent TextContentOf(const TextUnit* text) { return text ? HeaderOf(text).content : TextContent::Ascii; }
 
 void FreeText(TextUnit* text)
 {

@@ -57,7 +57,8 @@ TEST(ResultOwnership, AnUnreleasedResultStaysUntilFreeMemOrUnload)
     EXPECT_STREQ(first, "svefg");
     EXPECT_EQ(FreeMem(), 0);  // the holder was cleared: nothing is released twice
     EXPECT_EQ(PlatformHeapLiveBlocks(BlockHeap()), before + 1);
-    EXPECT_EQ(PlatformHeapLiveBlocks(StringHeap()), 1) << "internal texts outlived the call (the one block is the working storage)";
+    EXPECT_EQ(PlatformHeapLiveBlocks(StringHeap()), 1)
+        << "internal texts outlived the call (the one block is the working storage)";
 }
 
 TEST(Lifecycle, WithoutHeapsEveryExportRefusesAndFreeMemDoesNothing)

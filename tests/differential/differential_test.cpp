@@ -261,8 +261,8 @@ TEST(Differential, SharedLibraryExportsMatchLibcrypto)
         ++calls;
         if (actual == expected) return;
         ++mismatches;
-        ADD_FAILURE() << what << " seed " << seed << " text " << index << " (length " << text.size()
-                      << ")\n  library  " << actual << "\n  expected " << expected;
+        ADD_FAILURE() << what << " seed " << seed << " text " << index << " (length " << text.size() << ")\n  library  "
+                      << actual << "\n  expected " << expected;
     };
     for (uint32_t index = 0; index < ExportTexts && mismatches < 20; ++index) {
         std::string text(PickTextLength(random), '\0');
@@ -273,8 +273,10 @@ TEST(Differential, SharedLibraryExportsMatchLibcrypto)
             const std::string expected = text.empty() ? "" : Reference(function, bytes, text.size());
             std::string actual;
             std::string bits;
-            if (function.id == Md5) actual = library.Take(library.md5(text.c_str()));
-            else if (function.id == Sha1) actual = library.Take(library.sha1(text.c_str()));
+            if (function.id == Md5)
+                actual = library.Take(library.md5(text.c_str()));
+            else if (function.id == Sha1)
+                actual = library.Take(library.sha1(text.c_str()));
             else {
                 bits = BitsText(random, static_cast<uint32_t>(function.bits));
                 auto exported = function.id == Sha2 ? library.sha2 : library.sha3;
@@ -287,8 +289,8 @@ TEST(Differential, SharedLibraryExportsMatchLibcrypto)
         check("ROT13", index, text, once, Rot13Model(text));
         check("ROT13 twice", index, text, library.Take(library.rot13(once.c_str(), &random)), text);
     }
-    std::printf("exports: %u texts, %llu calls, %llu mismatches\n", ExportTexts,
-                static_cast<unsigned long long>(calls), static_cast<unsigned long long>(mismatches));
+    std::printf("exports: %u texts, %llu calls, %llu mismatches\n", ExportTexts, static_cast<unsigned long long>(calls),
+                static_cast<unsigned long long>(mismatches));
 }
 
 }  // namespace

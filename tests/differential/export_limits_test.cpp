@@ -37,10 +37,14 @@ const Function Functions[] = {
 char* Call(const SharedLibrary& library, const Function& function, const char* text)
 {
     switch (function.exported) {
-    case Export::Md5: return library.md5(text);
-    case Export::Sha1: return library.sha1(text);
-    case Export::Sha2: return library.sha2(text, function.bits);
-    case Export::Sha3: return library.sha3(text, function.bits);
+    case Export::Md5:
+        return library.md5(text);
+    case Export::Sha1:
+        return library.sha1(text);
+    case Export::Sha2:
+        return library.sha2(text, function.bits);
+    case Export::Sha3:
+        return library.sha3(text, function.bits);
     }
     return nullptr;
 }

@@ -25,7 +25,10 @@ struct CavpLength {
     int32_t bits;
     Bytes (*chain)(int32_t bits, const Bytes& seed);  // one Monte Carlo chain, from its seed to its checkpoint
 };
-std::string Name(const CavpLength& length) { return (length.id == Sha2 ? "Sha" : "Sha3_") + std::to_string(length.bits); }
+std::string Name(const CavpLength& length)
+{
+    return (length.id == Sha2 ? "Sha" : "Sha3_") + std::to_string(length.bits);
+}
 void PrintTo(const CavpLength& length, std::ostream* out) { *out << Name(length); }
 
 constexpr CavpLength Lengths[] = {

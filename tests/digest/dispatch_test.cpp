@@ -6,10 +6,10 @@
 #include <cstdint>
 #include <cstring>
 
-#include "runtime/cpu.h"
 #include "digest/sha1.h"
 #include "digest/sha2.h"
 #include "digest/sha3.h"
+#include "runtime/cpu.h"
 
 namespace {
 

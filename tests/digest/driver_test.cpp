@@ -10,7 +10,11 @@ TEST(ComputeDigestHex, GivesAnEmptyTextAndKeepsNothingWhenNoDigestRuns)
 {
     EnsureSha2Plugin();
     EnsureSha3Plugin();
-    struct Row { const char* why; int32_t id; int32_t bits; };
+    struct Row {
+        const char* why;
+        int32_t id;
+        int32_t bits;
+    };
     const Row rows[] = {
         {"id 2 belongs to no plugin", 2, 0},
         {"an id never registered", 99, 256},

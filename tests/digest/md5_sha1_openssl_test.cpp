@@ -59,9 +59,11 @@ TEST(Md5Sha1OpenSsl, PaddingBoundaries)
     const struct {
         const char* reason;
         uint32_t length;
-    } rows[] = {{"empty message", 0},          {"length fits after 55", 55}, {"length spills at 56", 56},
-                {"pad byte ends the block", 63}, {"whole block", 64},          {"block plus one", 65},
-                {"second block fits", 119},      {"second block spills", 120}, {"two whole blocks", 128}};
+    } rows[] = {{"empty message", 0},        {"length fits after 55", 55},
+                {"length spills at 56", 56}, {"pad byte ends the block", 63},
+                {"whole block", 64},         {"block plus one", 65},
+                {"second block fits", 119},  {"second block spills", 120},
+                {"two whole blocks", 128}};
     for (const Algorithm& algorithm : Algorithms)
         for (const auto& row : rows) {
             const Bytes message = PseudoRandomBytes(row.length, row.length + 1);

@@ -2,7 +2,6 @@
 // cavp_test.cpp runs the NIST files (SHAVS).
 #include <gtest/gtest.h>
 
-
 #include "digest/sha2.h"
 #include "tests/support/digest_runner.h"
 

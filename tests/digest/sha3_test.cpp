@@ -22,7 +22,9 @@ constexpr Sha3Size Sizes[] = {
     {224, 144, "277d5073a726c04a35fb8c8792103c7a53544f46acb1ed10481dcea4"},
     {256, 136, "27f756e90634c81199a0dc0a68b6ce890bf372f1e751a761df546624c72e6bd5"},
     {384, 104, "ee6477ed6d516974d3ba086389bae75e2d254966fc62208f9cac53a402dad6763d34d3feb25e76cb6e45ca1e88139b7d"},
-    {512, 72, "80fdce0688bd147c5c9e38cb7fc99662a16ecdbc3748832dd0ebb0ecba91cb864d1d48c212ba4e0748b732c4791d1888fcaac54c96591b4e5e843cd5fb1f6ea6"},
+    {512, 72,
+     "80fdce0688bd147c5c9e38cb7fc99662a16ecdbc3748832dd0ebb0ecba91cb864d1d48c212ba4e0748b732c4791d1888fcaac54c96591b4e5"
+     "e843cd5fb1f6ea6"},
 };
 
 class Sha3Vectors : public testing::TestWithParam<Sha3Size> {
@@ -46,7 +48,8 @@ TEST_P(Sha3Vectors, BlockBoundaries)
         std::iota(message.begin(), message.end(), uint8_t{1});
         std::string expected = length > rate ? GetParam().ratePlusOneDigest : "";
         for (const VectorRecord& record : file.records)
-            if (record.bitLength == 8 * static_cast<long>(length)) message = record.message, expected = ToHex(record.digest);
+            if (record.bitLength == 8 * static_cast<long>(length))
+                message = record.message, expected = ToHex(record.digest);
         ASSERT_FALSE(expected.empty()) << reason << ": no vector of that length";
         ExpectEveryFeed(Sha3, bits, message, expected, reason);
     }

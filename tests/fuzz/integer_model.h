@@ -18,8 +18,10 @@ int64_t ModelParseInteger(const Unit* units, size_t length)
     const bool negative = unit(at) == '-';
     if (negative || unit(at) == '+') ++at;
     uint64_t base = 10;
-    if (unit(at) == '$') base = 16, ++at;
-    else if (unit(at) == '%') base = 2, ++at;
+    if (unit(at) == '$')
+        base = 16, ++at;
+    else if (unit(at) == '%')
+        base = 2, ++at;
 
     static constexpr char Digits[] = "0123456789abcdef";
     uint64_t value = 0;

@@ -143,7 +143,8 @@ TEST(TextPasses, ScansStopAtTheTerminatorAtEveryAlignmentAndNeverCrossAPage)
                 TextUnit* units = page.EndingAt<TextUnit>(length + 1);
                 for (size_t i = 0; i < length; ++i) units[i] = static_cast<TextUnit>(0x100 + i);  // zero low bytes too
                 units[length] = 0;
-                EXPECT_EQ(form.unitsBeforeZero(units), static_cast<int32_t>(length)) << form.name << ", " << length << " units";
+                EXPECT_EQ(form.unitsBeforeZero(units), static_cast<int32_t>(length))
+                    << form.name << ", " << length << " units";
             }
         }
         // A zero right at the start of a block, and bytes after it that are not zero.
@@ -159,10 +160,15 @@ TEST(TextPasses, ScansStopAtTheTerminatorAtEveryAlignmentAndNeverCrossAPage)
 
 TEST(TextPasses, WidenAndNarrowNoticeOneCharacterBeyondAsciiAnywhere)
 {
-    struct Row { const char* why; TextUnit unit; bool ascii; };
+    struct Row {
+        const char* why;
+        TextUnit unit;
+        bool ascii;
+    };
     const Row rows[] = {
-        {"highest ASCII", 0x7F, true},      {"lowest beyond", 0x80, false},   {"Latin-1", 0xE9, false},
-        {"only the high byte set", 0x0100, false}, {"euro sign", 0x20AC, false}, {"top unit", 0xFFFF, false},
+        {"highest ASCII", 0x7F, true}, {"lowest beyond", 0x80, false},
+        {"Latin-1", 0xE9, false},      {"only the high byte set", 0x0100, false},
+        {"euro sign", 0x20AC, false},  {"top unit", 0xFFFF, false},
     };
     for (const Form& form : Forms) {
         for (const Row& row : rows) {
@@ -172,7 +178,8 @@ TEST(TextPasses, WidenAndNarrowNoticeOneCharacterBeyondAsciiAnywhere)
                     units[static_cast<size_t>(at)] = row.unit;
                     std::string narrowed(static_cast<size_t>(length), '\0');
                     const bool ascii = form.narrow(units.data(), length, narrowed.data());
-                    EXPECT_EQ(ascii, row.ascii) << form.name << " narrow, " << row.why << " at " << at << " of " << length;
+                    EXPECT_EQ(ascii, row.ascii)
+                        << form.name << " narrow, " << row.why << " at " << at << " of " << length;
                     if (row.unit > 0xFF) continue;
                     std::string bytes(static_cast<size_t>(length), 'q');
                     bytes[static_cast<size_t>(at)] = static_cast<char>(row.unit);
@@ -192,10 +199,14 @@ TEST(TextPasses, WidenAndNarrowNoticeOneCharacterBeyondAsciiAnywhere)
 
 TEST(TextPasses, Latin1RunsStopWhereASingleByteCodePageDeparts)
 {
-    struct Row { const char* why; TextUnit unit; bool stops; };
+    struct Row {
+        const char* why;
+        TextUnit unit;
+        bool stops;
+    };
     const Row rows[] = {
-        {"ASCII", 0x7F, false},          {"no-break space", 0xA0, false}, {"e acute", 0xE9, false},
-        {"y diaeresis", 0xFF, false},    {"first C1 byte", 0x80, true},   {"last C1 byte", 0x9F, true},
+        {"ASCII", 0x7F, false},           {"no-break space", 0xA0, false}, {"e acute", 0xE9, false},
+        {"y diaeresis", 0xFF, false},     {"first C1 byte", 0x80, true},   {"last C1 byte", 0x9F, true},
         {"beyond Latin-1", 0x0100, true}, {"euro sign", 0x20AC, true},
     };
     for (const Form& form : Forms) {
@@ -208,18 +219,18 @@ TEST(TextPasses, Latin1RunsStopWhereASingleByteCodePageDeparts)
                     Units units(static_cast<size_t>(length), TextUnit{0xE8});
                     units[static_cast<size_t>(at)] = row.unit;
                     std::string narrowed(static_cast<size_t>(length), '\0');
-                    const int32_t narrowedCount =
-                        form.narrowLatin1(units.data(), length, narrowed.data());
+                    const int32_t narrowedCount = form.narrowLatin1(units.data(), length, narrowed.data());
                     EXPECT_EQ(narrowedCount, expected) << where;
                     std::string bytes(static_cast<size_t>(length), '\xE8');
                     bytes[static_cast<size_t>(at)] = static_cast<char>(row.unit);
-                    EXPECT_EQ(narrowed.substr(0, static_cast<size_t>(expected)), bytes.substr(0, static_cast<size_t>(expected)))
+                    EXPECT_EQ(narrowed.substr(0, static_cast<size_t>(expected)),
+                              bytes.substr(0, static_cast<size_t>(expected)))
                         << where;
                     if (row.unit > 0xFF) continue;
                     Units widened(static_cast<size_t>(length), TextUnit{0});
-                    EXPECT_EQ(form.widenLatin1(bytes.data(), length, widened.data()), expected)
-                        << where;
-                    EXPECT_EQ(widened.substr(0, static_cast<size_t>(expected)), units.substr(0, static_cast<size_t>(expected)))
+                    EXPECT_EQ(form.widenLatin1(bytes.data(), length, widened.data()), expected) << where;
+                    EXPECT_EQ(widened.substr(0, static_cast<size_t>(expected)),
+                              units.substr(0, static_cast<size_t>(expected)))
                         << where;
                 }
             }

@@ -90,7 +90,8 @@ TEST(PlatformHeap, DestroyReleasesEveryLiveBlock)
     const size_t before = Held();
     PlatformHeap heap = PlatformHeapCreate();
     ASSERT_NE(heap, nullptr);
-    for (size_t i = 0; i < std::size(sizes); ++i) ASSERT_NE(PlatformHeapAlloc(heap, i % 2 == 0, sizes[i]), nullptr) << i;
+    for (size_t i = 0; i < std::size(sizes); ++i)
+        ASSERT_NE(PlatformHeapAlloc(heap, i % 2 == 0, sizes[i]), nullptr) << i;
     EXPECT_EQ(PlatformHeapLiveBlocks(heap), static_cast<int32_t>(std::size(sizes)));
     const size_t during = Held();
     PlatformHeapDestroy(heap);
@@ -98,7 +99,8 @@ TEST(PlatformHeap, DestroyReleasesEveryLiveBlock)
 #if defined(_WIN32)
     EXPECT_EQ(during, before + 1) << "the heap is not among the process's heaps";
 #else
-    ASSERT_GE(during, before + 3 * Large) << "the large blocks were not mapped on their own: their release cannot be seen";
+    ASSERT_GE(during, before + 3 * Large)
+        << "the large blocks were not mapped on their own: their release cannot be seen";
 #endif
     EXPECT_EQ(after, before) << "the destroy kept what the heap held";
 }

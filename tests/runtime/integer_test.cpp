@@ -8,7 +8,10 @@
 
 TEST(ParseInteger, ReadsTheLongestNumberAtTheStart)
 {
-    struct Row { std::u16string text; int64_t value; };
+    struct Row {
+        std::u16string text;
+        int64_t value;
+    };
     const Row rows[] = {
         {u"", 0},
         {u"   ", 0},

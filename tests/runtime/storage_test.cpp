@@ -19,7 +19,13 @@ std::string Letters(size_t count) { return std::string(count, 'x'); }
 
 TEST(TextHeader, KnowsLengthEncodedLengthAndContentFromTheRead)
 {
-    struct Row { const char* why; const char* bytes; int32_t length; int32_t encoded; TextContent content; };
+    struct Row {
+        const char* why;
+        const char* bytes;
+        int32_t length;
+        int32_t encoded;
+        TextContent content;
+    };
     const Row rows[] = {
         {"plain ASCII", "Hello", 5, 5, TextContent::Ascii},
         {"empty", "", 0, 0, TextContent::Ascii},
@@ -40,7 +46,12 @@ TEST(TextHeader, KnowsLengthEncodedLengthAndContentFromTheRead)
 
 TEST(TextHeader, AnUncheckedTextIsLookedAtWhenWritten)
 {
-    struct Row { const char* why; std::u16string units; std::string bytes; TextContent learned; };
+    struct Row {
+        const char* why;
+        std::u16string units;
+        std::string bytes;
+        TextContent learned;
+    };
     const Row rows[] = {
         {"ASCII units", u"digits 0123", "digits 0123", TextContent::Ascii},
         {"a unit beyond ASCII", u"na\u00EFve", "na\xEFve", TextContent::NeedsCodePage},
@@ -78,7 +89,11 @@ TEST(WorkingStorage, CarvesTextsAndGivesEverythingBackAtTheReset)
 TEST(WorkingStorage, ATextLargerThanTheStorageHasItsOwnBlockAndTheStorageGrowsForTheNextCall)
 {
     ReleaseAllTexts();
-    struct Row { const char* why; size_t characters; bool fitsAfterGrowth; };
+    struct Row {
+        const char* why;
+        size_t characters;
+        bool fitsAfterGrowth;
+    };
     // Each row is a call: texts of this size, carved or in blocks of their own.
     const Row rows[] = {
         {"larger than the storage", size_t{StringStorageSize()}, true},

@@ -35,7 +35,11 @@ std::string AllBytesFrom(int first)
 
 TEST(ReadText, DecodesOneUnitPerByteInTheWesternCodePage)
 {
-    struct Row { const char* why; const char* bytes; std::u16string units; };
+    struct Row {
+        const char* why;
+        const char* bytes;
+        std::u16string units;
+    };
     const Row rows[] = {
         {"plain", "Hello", u"Hello"},
         {"empty", "", u""},
@@ -69,7 +73,11 @@ TEST(ReadText, EveryByteFromOneTo255RoundTrips)
 
 TEST(WriteText, WritesTheBytesAndOneZero)
 {
-    struct Row { const char* why; std::u16string units; std::string bytes; };
+    struct Row {
+        const char* why;
+        std::u16string units;
+        std::string bytes;
+    };
     const Row rows[] = {
         {"plain", u"Hello", "Hello"},
         {"empty", u"", ""},
@@ -116,7 +124,12 @@ TEST(TextOperations, LengthEqualityAndBlanks)
     EXPECT_EQ(TextLength(nullptr), 0);
 
     Text empty(u""), abc(u"abc"), abcAgain(u"abc"), upper(u"ABC"), ab(u"ab");
-    struct Row { const char* why; const TextUnit* a; const TextUnit* b; bool equal; };
+    struct Row {
+        const char* why;
+        const TextUnit* a;
+        const TextUnit* b;
+        bool equal;
+    };
     const Row rows[] = {
         {"null equals empty", nullptr, empty.units, true},
         {"same text at another address", abc.units, abcAgain.units, true},
@@ -126,7 +139,10 @@ TEST(TextOperations, LengthEqualityAndBlanks)
     };
     for (const Row& row : rows) EXPECT_EQ(TextEquals(row.a, row.b), row.equal) << row.why;
 
-    struct Blank { int32_t count; std::u16string units; };
+    struct Blank {
+        int32_t count;
+        std::u16string units;
+    };
     for (const Blank& row : {Blank{3, u"   "}, Blank{0, u""}, Blank{-4, u""}}) {
         Text blank(Adopt{}, BlankText(row.count));
         ASSERT_NE(blank.units, nullptr);

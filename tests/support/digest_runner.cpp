@@ -14,11 +14,16 @@
 const char* FeedName(Feed feed)
 {
     switch (feed) {
-    case Feed::Whole: return "whole";
-    case Feed::Bytewise: return "bytewise";
-    case Feed::Pieces: return "pieces";
-    case Feed::Unaligned: return "unaligned";
-    case Feed::PieceList: return "piece list";
+    case Feed::Whole:
+        return "whole";
+    case Feed::Bytewise:
+        return "bytewise";
+    case Feed::Pieces:
+        return "pieces";
+    case Feed::Unaligned:
+        return "unaligned";
+    case Feed::PieceList:
+        return "piece list";
     }
     return "?";
 }

@@ -7,11 +7,11 @@
 #include "tests/support/vectors.h"
 
 enum class Feed {
-    Whole,       // one update with the whole message
-    Bytewise,    // one update per byte
-    Pieces,      // pseudo-random piece sizes, with zero-length calls between them
-    Unaligned,   // the whole message at an address one byte past a multiple of 8
-    PieceList,   // 1, 70, 2, 144, 5 and 200 bytes, then the rest, each after an empty update
+    Whole,      // one update with the whole message
+    Bytewise,   // one update per byte
+    Pieces,     // pseudo-random piece sizes, with zero-length calls between them
+    Unaligned,  // the whole message at an address one byte past a multiple of 8
+    PieceList,  // 1, 70, 2, 144, 5 and 200 bytes, then the rest, each after an empty update
 };
 
 const char* FeedName(Feed feed);

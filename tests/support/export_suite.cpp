@@ -19,7 +19,8 @@ const DigestFunction DigestFunctions[10] = {
     {"SHA-384", DigestExport::Sha2, "384", "SHA2/SHA384ShortMsg.rsp",
      "cb00753f45a35e8bb5a03d699ac65007272c32ab0eded1631a8b605a43ff5bed8086072ba1e7cc2358baeca134c825a7"},
     {"SHA-512", DigestExport::Sha2, "512", "SHA2/SHA512ShortMsg.rsp",
-     "ddaf35a193617abacc417349ae20413112e6fa4e89a97ea20a9eeee64b55d39a2192992a274fc1a836ba3c23a3feebbd454d4423643ce80e2a9ac94fa54ca49f"},
+     "ddaf35a193617abacc417349ae20413112e6fa4e89a97ea20a9eeee64b55d39a2192992a274fc1a836ba3c23a3feebbd454d4423643ce80e2"
+     "a9ac94fa54ca49f"},
     {"SHA3-224", DigestExport::Sha3, "224", "SHA3/SHA3_224ShortMsg.rsp",
      "e642824c3f8cf24ad09234ee7d3c766fc9a3a5168d0c94ad73b46fdf"},
     {"SHA3-256", DigestExport::Sha3, "256", "SHA3/SHA3_256ShortMsg.rsp",
@@ -27,7 +28,8 @@ const DigestFunction DigestFunctions[10] = {
     {"SHA3-384", DigestExport::Sha3, "384", "SHA3/SHA3_384ShortMsg.rsp",
      "ec01498288516fc926459f58e2c6ad8df9b473cb0fc08c2596da7cf0e49be4b298d88cea927ac7f539f1edf228376d25"},
     {"SHA3-512", DigestExport::Sha3, "512", "SHA3/SHA3_512ShortMsg.rsp",
-     "b751850b1a57168a5693cd924b6b096e08f621827444f70d884f5d0240d2712e10e116e9192af3c91a7ec57647e3934057340b4cf408d5a56592f8274eec53f0"},
+     "b751850b1a57168a5693cd924b6b096e08f621827444f70d884f5d0240d2712e10e116e9192af3c91a7ec57647e3934057340b4cf408d5a56"
+     "592f8274eec53f0"},
 };
 
 std::string CallDigest(DigestExport exported, const char* text, const char* bits)
@@ -35,10 +37,18 @@ std::string CallDigest(DigestExport exported, const char* text, const char* bits
     const ExportTable& exports = Exports();
     char* result = nullptr;
     switch (exported) {
-    case DigestExport::Md5: result = exports.md5(text); break;
-    case DigestExport::Sha1: result = exports.sha1(text); break;
-    case DigestExport::Sha2: result = exports.sha2(text, bits); break;
-    case DigestExport::Sha3: result = exports.sha3(text, bits); break;
+    case DigestExport::Md5:
+        result = exports.md5(text);
+        break;
+    case DigestExport::Sha1:
+        result = exports.sha1(text);
+        break;
+    case DigestExport::Sha2:
+        result = exports.sha2(text, bits);
+        break;
+    case DigestExport::Sha3:
+        result = exports.sha3(text, bits);
+        break;
     }
     return TakeResult(result, exports.freeMem);
 }
@@ -63,12 +73,14 @@ TEST(DigestExports, AnEmptyOrNullTextGivesAnEmptyResult)
 
 TEST(DigestExports, BitsTextsSelectTheLength)
 {
-    struct Row { const char* bits; int function; };  // index into DigestFunctions for SHA-2; -1: refused
+    struct Row {
+        const char* bits;
+        int function;
+    };  // index into DigestFunctions for SHA-2; -1: refused
     const Row rows[] = {
-        {"224", 2}, {"256", 3}, {"384", 4}, {"512", 5},
-        {"0256", 3}, {"  $100", 3}, {"256xyz", 3}, {"0", 3}, {"", 3}, {"abc", 3}, {nullptr, 3},
-        {"4294967808", 5}, {"4294967552", 3}, {"%100000000", 3}, {"$200", 5},
-        {"100", -1}, {"160", -1}, {"1024", -1}, {"-256", -1}, {"128", -1}, {"225", -1},
+        {"224", 2},  {"256", 3},  {"384", 4},  {"512", 5},   {"0256", 3},       {"  $100", 3},     {"256xyz", 3},
+        {"0", 3},    {"", 3},     {"abc", 3},  {nullptr, 3}, {"4294967808", 5}, {"4294967552", 3}, {"%100000000", 3},
+        {"$200", 5}, {"100", -1}, {"160", -1}, {"1024", -1}, {"-256", -1},      {"128", -1},       {"225", -1},
     };
     for (const Row& row : rows) {
         const char* bits = row.bits ? row.bits : "(null)";
@@ -100,7 +112,7 @@ TEST(DigestExports, ZeroFreeShortMessagesAsTexts)
 
 TEST(DigestExports, LongTextsAndHighBytesMatchAnOutsideReference)
 {
-    const std::string texts[] = {PatternText(4998), PatternText(4999), PatternText(5000), PatternText(5001),
+    const std::string texts[] = {PatternText(4998), PatternText(4999),         PatternText(5000), PatternText(5001),
                                  PatternText(5002), std::string(1000000, 'a'), HighBytesText()};
     static_assert(std::size(texts) == std::size(ExpectedLongTexts));
     for (size_t t = 0; t < std::size(texts); ++t)

@@ -14,9 +14,9 @@ enum class DigestExport { Md5, Sha1, Sha2, Sha3 };
 struct DigestFunction {
     const char* name;
     DigestExport exported;
-    const char* bits;         // the bits text for SHA-2 and SHA-3
-    const char* shortVectors; // the outside known-answer file of short messages
-    const char* abc;          // the published digest of "abc"
+    const char* bits;          // the bits text for SHA-2 and SHA-3
+    const char* shortVectors;  // the outside known-answer file of short messages
+    const char* abc;           // the published digest of "abc"
 };
 
 extern const DigestFunction DigestFunctions[10];

@@ -25,8 +25,10 @@ inline std::string HighBytesText()
 inline std::string Rot13Model(std::string text)
 {
     for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>((c - 'A' + 13) % 26 + 'A');
-        else if (c >= 'a' && c <= 'z') c = static_cast<char>((c - 'a' + 13) % 26 + 'a');
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>((c - 'A' + 13) % 26 + 'A');
+        else if (c >= 'a' && c <= 'z')
+            c = static_cast<char>((c - 'a' + 13) % 26 + 'a');
     }
     return text;
 }

@@ -21,9 +21,9 @@ struct Function {
 };
 // In the order of CodePageText::digests.
 const Function Functions[10] = {
-    {"MD5", "cifrado_md5", nullptr},       {"SHA-1", "cifrado_SHA1", nullptr},    {"SHA-224", "cifrado_SHA2", "224"},
-    {"SHA-256", "cifrado_SHA2", "256"},    {"SHA-384", "cifrado_SHA2", "384"},    {"SHA-512", "cifrado_SHA2", "512"},
-    {"SHA3-224", "cifrado_SHA3", "224"},   {"SHA3-256", "cifrado_SHA3", "256"},   {"SHA3-384", "cifrado_SHA3", "384"},
+    {"MD5", "cifrado_md5", nullptr},     {"SHA-1", "cifrado_SHA1", nullptr},  {"SHA-224", "cifrado_SHA2", "224"},
+    {"SHA-256", "cifrado_SHA2", "256"},  {"SHA-384", "cifrado_SHA2", "384"},  {"SHA-512", "cifrado_SHA2", "512"},
+    {"SHA3-224", "cifrado_SHA3", "224"}, {"SHA3-256", "cifrado_SHA3", "256"}, {"SHA3-384", "cifrado_SHA3", "384"},
     {"SHA3-512", "cifrado_SHA3", "512"},
 };
 
@@ -100,7 +100,9 @@ TEST_F(CodePage, Rot13TurnsOnlyTheLatinLetters)
 // strings give one digest; in a single-byte page the bytes come back as they were.
 TEST_F(CodePage, DigestsAreOfTheTextAfterTheRoundTrip)
 {
-    const char* invalid = "ab\x81\x20" "cd";
+    const char* invalid =
+        "ab\x81\x20"
+        "cd";
     wchar_t wide[16];
     char back[32];
     const int units = MultiByteToWideChar(CP_ACP, 0, invalid, 6, wide, 16);
@@ -110,8 +112,13 @@ TEST_F(CodePage, DigestsAreOfTheTextAfterTheRoundTrip)
     for (const Function& function : Functions)
         EXPECT_EQ(Digest(function, invalid), Digest(function, back)) << function.name;
     if (GetACP() == 932) {
-        EXPECT_STREQ(back, "ab\x81\x45" "cd") << "the replacement of 81 20";
-        EXPECT_EQ(Digest(Functions[0], invalid), Digest(Functions[0], "ab\x81\x45" "cd"));
+        EXPECT_STREQ(back,
+                     "ab\x81\x45"
+                     "cd")
+            << "the replacement of 81 20";
+        EXPECT_EQ(Digest(Functions[0], invalid), Digest(Functions[0],
+                                                        "ab\x81\x45"
+                                                        "cd"));
     } else {
         EXPECT_STREQ(back, invalid) << "a single-byte code page keeps every byte";
     }

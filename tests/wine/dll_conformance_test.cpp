@@ -55,9 +55,9 @@ void ConformanceCall(CallFrame* frame);
 
 #if defined(__i386__)
 static_assert(offsetof(CallFrame, adjust) == 16 && offsetof(CallFrame, savedSp) == 20 &&
-              offsetof(CallFrame, entrySp) == 24 && offsetof(CallFrame, afterSp) == 28 &&
-              offsetof(CallFrame, result) == 32 && offsetof(CallFrame, untouched) == 36 &&
-              offsetof(CallFrame, registersIn) == 40 && offsetof(CallFrame, registersOut) == 72,
+                  offsetof(CallFrame, entrySp) == 24 && offsetof(CallFrame, afterSp) == 28 &&
+                  offsetof(CallFrame, result) == 32 && offsetof(CallFrame, untouched) == 36 &&
+                  offsetof(CallFrame, registersIn) == 40 && offsetof(CallFrame, registersOut) == 72,
               "the offsets the assembly uses");
 static_assert(PaintBytes / Word == QV_PAINT_WORDS);
 constexpr int SavedRegisters = 4;
@@ -131,10 +131,10 @@ _ConformanceCall:
 )");
 #elif defined(__x86_64__)
 static_assert(offsetof(CallFrame, adjust) == 32 && offsetof(CallFrame, savedSp) == 40 &&
-              offsetof(CallFrame, entrySp) == 48 && offsetof(CallFrame, afterSp) == 56 &&
-              offsetof(CallFrame, result) == 64 && offsetof(CallFrame, untouched) == 72 &&
-              offsetof(CallFrame, registersIn) == 80 && offsetof(CallFrame, registersOut) == 144 &&
-              offsetof(CallFrame, vectorsIn) == 208 && offsetof(CallFrame, vectorsOut) == 368,
+                  offsetof(CallFrame, entrySp) == 48 && offsetof(CallFrame, afterSp) == 56 &&
+                  offsetof(CallFrame, result) == 64 && offsetof(CallFrame, untouched) == 72 &&
+                  offsetof(CallFrame, registersIn) == 80 && offsetof(CallFrame, registersOut) == 144 &&
+                  offsetof(CallFrame, vectorsIn) == 208 && offsetof(CallFrame, vectorsOut) == 368,
               "the offsets the assembly uses");
 static_assert(PaintBytes / Word == QV_PAINT_QWORDS);
 constexpr int SavedRegisters = 8;
@@ -297,8 +297,8 @@ struct ExportRow {
     bool takesBits;
 };
 const ExportRow ExportRows[] = {
-    {"cifrado_md5", 1, 0, false},  {"cifrado_SHA1", 1, 1, false}, {"cifrado_SHA2", 2, 2, true},
-    {"cifrado_SHA3", 2, 6, true},  {"text_rot13", 2, -1, false},
+    {"cifrado_md5", 1, 0, false}, {"cifrado_SHA1", 1, 1, false}, {"cifrado_SHA2", 2, 2, true},
+    {"cifrado_SHA3", 2, 6, true}, {"text_rot13", 2, -1, false},
 };
 
 // The bits texts and the digest each selects, counted from the family's SHA-224.
@@ -339,7 +339,8 @@ Outcome CallLikeAForeignCaller(uintptr_t function, uintptr_t count, const uintpt
     frame.count = count;
     for (uintptr_t i = 0; i < count; ++i) frame.arguments[i] = arguments[i];
     frame.adjust = (alignment + 4 * count + 4) & 15;
-    for (uintptr_t r = 0; r < 8; ++r) frame.registersIn[r] = static_cast<uintptr_t>(0x9e3779b97f4a7c15ull * (seed * 8 + r + 1));
+    for (uintptr_t r = 0; r < 8; ++r)
+        frame.registersIn[r] = static_cast<uintptr_t>(0x9e3779b97f4a7c15ull * (seed * 8 + r + 1));
     for (int v = 0; v < 10; ++v)
         for (int b = 0; b < 16; ++b) frame.vectorsIn[v][b] = static_cast<uint8_t>(0x40 + v * 16 + b + seed);
     ConformanceCall(&frame);
@@ -364,7 +365,10 @@ Outcome CallLikeAForeignCaller(uintptr_t function, uintptr_t count, const uintpt
     return outcome;
 }
 
-std::string AlignmentName(uintptr_t alignment) { return "stack pointer " + std::to_string(alignment) + " mod 16 at entry"; }
+std::string AlignmentName(uintptr_t alignment)
+{
+    return "stack pointer " + std::to_string(alignment) + " mod 16 at entry";
+}
 
 }  // namespace
 
@@ -393,15 +397,18 @@ TEST(DllConformance, EveryExportAtEveryStackAlignmentKeepsTheCallersState)
                     const ExpectedPatternText* expected = ExpectedFor(TextLengths[t]);
                     ASSERT_NE(expected, nullptr) << "no outside digest for " << TextLengths[t] << " bytes";
                     std::string want;
-                    if (row.digest == -1) want = Rot13Model(texts[t]);
+                    if (row.digest == -1)
+                        want = Rot13Model(texts[t]);
                     else if (TextLengths[t] > 0)
                         want = expected->digests[row.digest + (row.takesBits ? BitsRows[b].offset : 0)];
                     const uintptr_t arguments[2] = {reinterpret_cast<uintptr_t>(texts[t].c_str()),
                                                     reinterpret_cast<uintptr_t>(BitsRows[b].text)};
-                    const std::string call = std::string(row.name) + (row.arguments == 2 ? std::string(", ") + BitsRows[b].text : "") +
-                                             ", " + std::to_string(TextLengths[t]) + " bytes, " + AlignmentName(alignment);
+                    const std::string call = std::string(row.name) +
+                                             (row.arguments == 2 ? std::string(", ") + BitsRows[b].text : "") + ", " +
+                                             std::to_string(TextLengths[t]) + " bytes, " + AlignmentName(alignment);
 
-                    const Outcome outcome = CallLikeAForeignCaller(function, row.arguments, arguments, alignment, ++seed);
+                    const Outcome outcome =
+                        CallLikeAForeignCaller(function, row.arguments, arguments, alignment, ++seed);
                     EXPECT_EQ(outcome.faults, "") << call;
                     EXPECT_FALSE(outcome.nullResult) << call;
                     EXPECT_EQ(outcome.result, want) << call;
@@ -453,7 +460,6 @@ TEST(DllConformance, FloatingPointModesSurviveLoadCallsAndUnload)
         WriteFloatModes(original);
         ASSERT_TRUE(loaded);
         const char* stages[] = {"LoadLibrary", "the calls", "FreeLibrary"};
-        for (int s = 0; s < 3; ++s)
-            EXPECT_EQ(Describe(seen[s]), Describe(caller)) << "across " << stages[s];
+        for (int s = 0; s < 3; ++s) EXPECT_EQ(Describe(seen[s]), Describe(caller)) << "across " << stages[s];
     }
 }

@@ -17,7 +17,8 @@ const ExportTable& Exports()
             std::exit(1);
         }
         ExportTable resolved;
-        const std::string missing = ResolveExports(resolved, [](const char* name) { return library.Resolve<void*>(name); });
+        const std::string missing =
+            ResolveExports(resolved, [](const char* name) { return library.Resolve<void*>(name); });
         if (!missing.empty()) {
             std::fprintf(stderr, "quorvalent.dll does not export%s\n", missing.c_str());
             std::exit(1);

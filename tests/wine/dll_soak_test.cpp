@@ -1,6 +1,7 @@
 // quorvalent.dll soaked: 100,000 export and FreeMem calls over mixed texts must leave
 // the library's heaps and the process's private bytes where they were after warm-up.
 #include <windows.h>
+// After windows.h, which it needs.
 #include <psapi.h>
 
 #include <gtest/gtest.h>
@@ -67,24 +68,30 @@ struct Call {
     int exported;  // 0 MD5, 1 SHA-1, 2 SHA-2, 3 SHA-3, 4 ROT13
     const char* bits;
 };
-const Call Calls[] = {{0, nullptr}, {1, nullptr}, {2, "224"}, {2, "256"}, {2, "384"}, {2, "512"}, {2, "100"},
+const Call Calls[] = {{0, nullptr}, {1, nullptr}, {2, "224"}, {2, "256"}, {2, "384"}, {2, "512"},  {2, "100"},
                       {3, "224"},   {3, "256"},   {3, "384"}, {3, "512"}, {3, ""},    {3, "-256"}, {4, nullptr}};
 
 char* Invoke(const SoakLibrary& library, const Call& call, const char* text)
 {
     switch (call.exported) {
-    case 0: return library.md5(text);
-    case 1: return library.sha1(text);
-    case 2: return library.sha2(text, call.bits);
-    case 3: return library.sha3(text, call.bits);
-    default: return library.rot13(text, nullptr);
+    case 0:
+        return library.md5(text);
+    case 1:
+        return library.sha1(text);
+    case 2:
+        return library.sha2(text, call.bits);
+    case 3:
+        return library.sha3(text, call.bits);
+    default:
+        return library.rot13(text, nullptr);
     }
 }
 
 TEST(DllSoak, HundredThousandCallsLeaveHeapsAndPrivateBytesFlat)
 {
     SoakLibrary library;
-    ASSERT_TRUE(library.Ready()) << "quorvalent.dll did not load with three heaps and six exports; missing" << library.missing;
+    ASSERT_TRUE(library.Ready()) << "quorvalent.dll did not load with three heaps and six exports; missing"
+                                 << library.missing;
     const std::vector<std::string> texts = MixedTexts();
     const size_t shapes = texts.size() * std::size(Calls);
 
@@ -124,10 +131,11 @@ TEST(DllSoak, HundredThousandCallsLeaveHeapsAndPrivateBytesFlat)
     }
     const int busyAfter = library.BusyBlocksInHeaps();
     const size_t privateAfter = PrivateBytes();
-    std::printf("soak: %d calls; busy blocks %d before, %d after (peak %d); private bytes %zu before, %zu after "
-                "(peak %zu); working set %zu before, %zu after\n",
-                CallCount, busyBefore, busyAfter, busyPeak, privateBefore, privateAfter, privatePeak, workingSetBefore,
-                WorkingSet());
+    std::printf(
+        "soak: %d calls; busy blocks %d before, %d after (peak %d); private bytes %zu before, %zu after "
+        "(peak %zu); working set %zu before, %zu after\n",
+        CallCount, busyBefore, busyAfter, busyPeak, privateBefore, privateAfter, privatePeak, workingSetBefore,
+        WorkingSet());
     EXPECT_EQ(busyAfter, busyBefore);
     // A heap may keep a few freed pages for reuse; a leak of one small block per
     // call would show as megabytes.
@@ -141,7 +149,8 @@ TEST(DllSoak, TenCallsWithoutFreeMemLeaveTenBlocks)
     ASSERT_TRUE(library.Ready());
     const int before = library.BusyBlocksInHeaps();
     const std::vector<std::string> texts = MixedTexts();
-    for (size_t i = 0; i < 10; ++i) ASSERT_NE(Invoke(library, Calls[i % std::size(Calls)], texts[i + 1].c_str()), nullptr);
+    for (size_t i = 0; i < 10; ++i)
+        ASSERT_NE(Invoke(library, Calls[i % std::size(Calls)], texts[i + 1].c_str()), nullptr);
     EXPECT_EQ(library.BusyBlocksInHeaps(), before + 10) << "each result stays until unload";
     library.freeMem();
     EXPECT_EQ(library.BusyBlocksInHeaps(), before + 9) << "FreeMem releases the last result only";

@@ -27,12 +27,8 @@ struct ExportRow {
     uint32_t argumentBytes;
 };
 const ExportRow Exports[] = {
-    {"FreeMem", 1, 0},
-    {"cifrado_SHA1", 2, 4},
-    {"cifrado_SHA2", 3, 8},
-    {"cifrado_SHA3", 4, 8},
-    {"cifrado_md5", 5, 4},
-    {"text_rot13", 6, 8},
+    {"FreeMem", 1, 0},      {"cifrado_SHA1", 2, 4}, {"cifrado_SHA2", 3, 8},
+    {"cifrado_SHA3", 4, 8}, {"cifrado_md5", 5, 4},  {"text_rot13", 6, 8},
 };
 
 }  // namespace
@@ -94,10 +90,14 @@ TEST(DllHeaps, DigestExportsLeaveNoBlockBehindAfterFreeMem)
     auto freeMem = library.Resolve<QuorvalentFreeMem>("FreeMem");
     const int baseline = library.BusyBlocksInHeaps();
     // Scratch blocks, contexts (refused ones too) and internal texts all go before the call returns.
-    struct Call { const char* name; const char* text; const char* bits; };
+    struct Call {
+        const char* name;
+        const char* text;
+        const char* bits;
+    };
     const Call calls[] = {
         {"cifrado_md5", "abc", nullptr}, {"cifrado_SHA1", "abc", nullptr}, {"cifrado_SHA2", "abc", "384"},
-        {"cifrado_SHA3", "abc", "224"},  {"cifrado_SHA2", "abc", "100"},  {"cifrado_SHA3", "abc", "-256"},
+        {"cifrado_SHA3", "abc", "224"},  {"cifrado_SHA2", "abc", "100"},   {"cifrado_SHA3", "abc", "-256"},
         {"cifrado_md5", "", nullptr},    {"cifrado_SHA3", "", "512"},
     };
     for (const Call& call : calls) {
@@ -119,9 +119,15 @@ TEST(DllHeaps, TheStringHeapKeepsOnlyItsWorkingStorageBetweenCalls)
     EXPECT_EQ(library.BusyBlocksInHeaps(), 1) << "after load: the working storage, nothing else";
     // Texts larger than the storage take blocks of their own, which go at the end
     // of the call; the storage grows in HeapReAlloc and stays one block.
-    struct Row { const char* why; size_t bytes; };
-    const Row rows[] = {{"short", 3}, {"larger than the first storage", 40000}, {"again, now fitting", 40000},
-                        {"larger still", 300000}, {"short again", 3}};
+    struct Row {
+        const char* why;
+        size_t bytes;
+    };
+    const Row rows[] = {{"short", 3},
+                        {"larger than the first storage", 40000},
+                        {"again, now fitting", 40000},
+                        {"larger still", 300000},
+                        {"short again", 3}};
     for (const Row& row : rows) {
         const std::string text(row.bytes, 'q');
         ASSERT_NE(md5(text.c_str()), nullptr) << row.why;
@@ -158,17 +164,27 @@ TEST(DllVersion, ResourceNamesTheProductAndItsVersion)
     EXPECT_EQ(fixed->dwFileVersionMS, static_cast<DWORD>(QV_VERSION_MAJOR << 16 | QV_VERSION_MINOR));
     EXPECT_EQ(fixed->dwFileVersionLS >> 16, static_cast<DWORD>(QV_VERSION_PATCH));
 
-    struct { WORD language; WORD codePage; }* translation = nullptr;
-    ASSERT_TRUE(VerQueryValueA(info.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length));
+    struct {
+        WORD language;
+        WORD codePage;
+    }* translation = nullptr;
+    ASSERT_TRUE(
+        VerQueryValueA(info.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length));
     ASSERT_GE(length, 4u);
     char block[64];
     std::snprintf(block, sizeof block, "\\StringFileInfo\\%04x%04x\\", translation->language, translation->codePage);
-    struct Row { const char* key; const char* value; };
-    const Row rows[] = {{"ProductName", "quorvalent"}, {"OriginalFilename", "quorvalent.dll"},
-                        {"FileVersion", QV_VERSION}, {"ProductVersion", QV_VERSION}};
+    struct Row {
+        const char* key;
+        const char* value;
+    };
+    const Row rows[] = {{"ProductName", "quorvalent"},
+                        {"OriginalFilename", "quorvalent.dll"},
+                        {"FileVersion", QV_VERSION},
+                        {"ProductVersion", QV_VERSION}};
     for (const Row& row : rows) {
         char* value = nullptr;
-        ASSERT_TRUE(VerQueryValueA(info.data(), (std::string(block) + row.key).c_str(), reinterpret_cast<void**>(&value), &length))
+        ASSERT_TRUE(VerQueryValueA(info.data(), (std::string(block) + row.key).c_str(),
+                                   reinterpret_cast<void**>(&value), &length))
             << row.key;
         EXPECT_STREQ(value, row.value) << row.key;
     }
