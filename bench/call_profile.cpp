@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A small program for callgrind: one digest's export on a 16-byte ASCII text, and
 // libcrypto's one-shot plus hex on the same text, each called COUNT times.
 // tools/call_profile.py runs it and sums the inclusive costs per step.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Our digest engine and exports side by side with libcrypto's one-shot EVP_Digest,
 // in one binary, so both run on the same machine under the same load.
 #include <benchmark/benchmark.h>

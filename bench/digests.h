@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The ten digests as the Linux benchmarks name them, with what libcrypto and our
 // exports need to compute each.
 #pragma once

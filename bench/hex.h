@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The caller's own hexadecimal encoding of a reference digest: the same
 // lowercase digits the library writes, so both sides do the same work.
 #pragma once

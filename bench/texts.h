@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The texts every benchmark hashes: printable ASCII, or the same with Windows-1252
 // accented letters (é, è, à, ç, ü, ö, ñ) as every eighth character.
 #pragma once

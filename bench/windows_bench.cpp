@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real quorvalent.dll, loaded by name, timed against the platform's own
 // hashing (BCryptHash from bcrypt.dll) with the caller's hexadecimal encoding,
 // and against our engine on the same bytes (linked in, the DLL's code generation).

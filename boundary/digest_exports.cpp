@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The four digest exports: a text in, its digest as lowercase hexadecimal out.
 #include "boundary/exports.h"
 #include "boundary/result.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Start-up and shut-down: the heaps come and go in a fixed order around the hooks.
 #include "boundary/entry.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The library's entry point, which the platform's loader notifies.
 #pragma once
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // On Linux the dynamic loader's constructor and destructor stand in for the
 // Windows loader's process attach and detach notifications.
 #include "boundary/entry.h"

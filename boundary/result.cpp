@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The result block handed to the caller, and FreeMem, which takes it back.
 #include "boundary/result.h"
 

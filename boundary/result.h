@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ResultHolder: the one result block lent to the caller until FreeMem.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // text_rot13: rotates the 26 Latin letters by 13 places, keeping case.
 #include "boundary/exports.h"
 #include "boundary/result.h"

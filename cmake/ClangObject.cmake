@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # qv_clang_object(SOURCE VARIABLE INCLUDE_DIR...): compiles one library source with
 # clang for the build's target, with the library's flags and the given include
 # directories (its layer's), and appends the object to VARIABLE.

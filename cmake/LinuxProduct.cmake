@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # libquorvalent.so: the six exports and nothing else, with a soname, installable.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # quorvalent.dll with its version resource, import libraries and release zip.
 set(QV_ARCHITECTURE_NAME win32)
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)

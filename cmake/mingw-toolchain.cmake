@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Shared by the mingw-w64 toolchain files, which set QV_MINGW_TRIPLET and
 # QV_WINE_LOADER first.
 # The posix thread model gives GoogleTest its std::mutex; everything is linked

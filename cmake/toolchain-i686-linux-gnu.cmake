@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # 32-bit Linux build with g++ -m32: the code generation of the shipped DLL, on a
 # platform where the 32-bit libcrypto and Google Benchmark run natively.
 set(CMAKE_C_FLAGS_INIT -m32)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Byte-order helpers and rotations shared by every digest plugin. Words are
 // assembled with memcpy plus a byte swap, so no address needs any alignment.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The digest driver: one plugin over one message, written as lowercase hexadecimal.
 #include <cstring>
 

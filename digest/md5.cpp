@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The MD5 plugin: RFC 1321 over the common plugin interface.
 #include "digest/md5.h"
 

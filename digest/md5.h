@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The MD5 plugin (RFC 1321): its context and its four operations.
 #pragma once
 #include <cstdint>

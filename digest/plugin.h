@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The digest plugin table and the driver that runs one plugin over a message.
 #pragma once
 #include <cstdint>

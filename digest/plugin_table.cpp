@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The table of registered digest plugins: appended to, never shrunk, kept until unload.
 #include "digest/plugin.h"
 

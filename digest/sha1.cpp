@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The SHA-1 plugin: FIPS 180-4 over the common plugin interface.
 #include "digest/sha1.h"
 

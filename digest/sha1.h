@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The SHA-1 plugin (FIPS 180-4): its context and its four operations.
 #pragma once
 #include <cstdint>

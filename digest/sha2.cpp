@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The SHA-2 plugin: two FIPS 180-4 engines, 32-bit words for SHA-224 and SHA-256,
 // 64-bit words for SHA-384 and SHA-512.
 #include "digest/sha2.h"

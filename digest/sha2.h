@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The SHA-2 plugin (FIPS 180-4): SHA-224 and SHA-256 on 32-bit words, SHA-384 and
 // SHA-512 on 64-bit words, behind one set of plugin operations.
 #pragma once

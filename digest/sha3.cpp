@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The SHA-3 plugin: a Keccak sponge with plain 64-bit lanes and the Keccak-f[1600] permutation.
 #include "digest/sha3.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SHA3-224/256/384/512 (FIPS 202): a Keccak sponge behind the digest plugin interface.
 #pragma once
 #include <cstdint>

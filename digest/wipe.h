@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Clearing digest state the compiler must not skip.
 #pragma once
 #include <cstddef>

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 /* quorvalent: lowercase hexadecimal MD5, SHA-1, SHA-2 and SHA-3 digests and
  * ROT13 of zero-terminated texts in the system's ANSI code page. */
 #ifndef QUORVALENT_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The text passes, with an SSE2 form (baseline on x86-64, asked of the processor
 // on 32-bit x86) and a portable form that works a 32-bit word at a time.
 #include "runtime/ascii.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The passes over whole texts: zero scans, and widening and narrowing of plain
 // ASCII (bytes 0x00 to 0x7F are the same characters in every ANSI code page).
 // 16 bytes at a time with SSE2 where the processor has it, a word at a time otherwise.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The CPUID answers, each asked once. Out of line, so that one copy of each
 // remembered answer serves objects from either compiler.
 #include "runtime/cpu.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the processor offers beyond the baseline the library is built for, asked
 // once with CPUID, so a compression or a text pass can pick a faster form at run time.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The three private heaps: contexts, internal texts, and memory blocks.
 #include "runtime/heaps.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The library's three private heaps and the memory blocks taken from the block heap.
 #pragma once
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ParseInteger: a lenient reader for the digest exports' bit-length argument.
 #include "runtime/integer.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Lenient integer parsing of an internal text: decimal, $hexadecimal or %binary.
 #pragma once
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The one interface through which the library touches its platform: private
 // heaps and the ANSI code page. platform_windows.cpp and platform_linux.cpp implement it.
 #pragma once

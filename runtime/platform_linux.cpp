@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The platform layer on Linux: private heaps that release all their blocks when
 // destroyed, and Windows-1252 as the fixed ANSI code page.
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The platform layer on Windows: KERNEL32 private heaps and the active ANSI code page.
 #include <windows.h>
 

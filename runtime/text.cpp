@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Internal texts and their conversion to and from the ANSI code page.
 #include "runtime/text.h"
 

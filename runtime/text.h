@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Internal texts (zero-terminated UTF-16 in the string heap) and their conversion
 // to and from ANSI texts in the system's code page. A null text counts as empty.
 // Each text knows its length and whether it is plain ASCII, from a header that

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs the benchmarks (x86-64 and 32-bit Linux against libcrypto, the 32- and
 # 64-bit DLLs under Wine against bcrypt.dll, and callgrind's breakdown of one short
 # export call) and writes docs/benchmarks.md and docs/benchmarks.png.

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Turns the raw results of tools/bench.sh into docs/benchmarks.md and the chart's data."""
 import argparse
 import datetime

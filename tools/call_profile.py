@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Runs bench/call_profile under callgrind for each digest and sums the inclusive
 instruction counts of one 16-byte export call by step; writes them as JSON."""
 import argparse

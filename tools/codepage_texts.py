@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Writes a C++ header of texts in the ANSI code pages 1252, 1251 and 932, each
 with its ROT13 and its ten digests from Python's codecs and hashlib: an outside
 reference for the DLL under Wine in other locales."""

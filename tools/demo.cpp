@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Demo: loads quorvalent.dll by name, as any foreign caller would, and prints
 // every result the library offers for the text on the command line.
 #include <windows.h>

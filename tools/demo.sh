@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds quorvalent.dll and runs the demo under Wine on the text given:
 #   tools/demo.sh "Hello, World!"
 # Sets the machine up first with only what the demo needs, and builds in

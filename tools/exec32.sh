@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Makes 32-bit x86 programs (the 32-bit Wine loader, the host32 benchmark) run.
 # Some kernels run them natively; others refuse them ("Exec format error"), and
 # there qemu-i386 is registered with binfmt_misc as the handler for i386 ELF

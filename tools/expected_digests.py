@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Writes a C++ header with the digests of the export tests' long texts and of
 the pattern texts at every block boundary, taken from Python's hashlib: an
 outside reference for the library's results in every build."""

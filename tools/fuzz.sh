@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the libFuzzer targets in tests/fuzz/ with clang (ASan + UBSan) over the
 # library's Linux sources, and runs them from the seed corpora.
 #   tools/fuzz.sh build OUT               compile into OUT

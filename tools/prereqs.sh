@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # shellcheck shell=bash disable=SC2034  # the package lists are read through a name reference
 # Sourced by .ci/run and the scripts in tools/: the Debian packages each command
 # needs, installed when missing (as root, or through sudo), and 32-bit execution.

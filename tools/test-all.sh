@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds and runs every test: the Linux library, then the 32-bit and 64-bit DLLs
 # under Wine. Sets the machine up first where it lacks something.
 set -euo pipefail

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The digest exports of the Linux library, called directly, and what they leave in the heaps.
 #include <gtest/gtest.h>
 

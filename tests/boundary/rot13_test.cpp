@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // text_rot13 and the result ownership rules, through the exported functions.
 #include <gtest/gtest.h>
 

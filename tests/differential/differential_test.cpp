@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Seeded random messages through the plugins and through the real shared library,
 // each digest compared with libcrypto's over the same bytes. QV_SEED picks the seed.
 #include <gtest/gtest.h>

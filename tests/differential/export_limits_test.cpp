@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The exports of the real libquorvalent.so at the limits: a text whose bit count
 // passes 2^32, and allocations that fail under a small address-space limit.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The six exports of the real libquorvalent.so, loaded with dlopen so that it runs
 // with its own heaps and loader hooks. QV_SHARED_LIBRARY is its path, from CMake.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SHA-2 and SHA-3 against NIST's CAVP files at each length: every short and long
 // message, and the Monte Carlo chains, whose procedure differs between the families.
 #include <gtest/gtest.h>

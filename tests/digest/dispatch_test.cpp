@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The compressions that are picked at run time by what the processor offers:
 // each faster form must give exactly what the portable form gives.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The digest driver when there is nothing to run: no plugin, or a refused length.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // MD5 and SHA-1 against OpenSSL where no published vector reaches: padding
 // boundaries and message lengths past 2^32 bits.
 #include <gtest/gtest.h>

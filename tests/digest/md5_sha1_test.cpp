@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // MD5 and SHA-1 against RFC 1321's suite and NIST's CAVP files, and the plugins' own promises.
 #include <gtest/gtest.h>
 

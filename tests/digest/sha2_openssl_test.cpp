@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SHA-256 and SHA-512 past 2^32 message bits, against OpenSSL over the same bytes.
 #include <gtest/gtest.h>
 #include <openssl/evp.h>

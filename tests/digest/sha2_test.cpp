@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SHA-224/256/384/512 around the padding's block boundaries, and the plugin's own promises;
 // cavp_test.cpp runs the NIST files (SHAVS).
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SHA3-224/256/384/512 around the sponge's block boundaries, and the plugin's own promises;
 // cavp_test.cpp runs the NIST files (SHA3VS).
 #include <gtest/gtest.h>

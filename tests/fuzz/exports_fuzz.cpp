@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Arbitrary bytes as the text and the bits text of every export; each result is
 // checked against libcrypto and the rules, and FreeMem must leave the heaps as they were.
 #include <openssl/evp.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An independent model of the lenient integer reader, written from its rules:
 // spaces and tabs, one sign, $ hexadecimal, % binary or decimal, wrap mod 2^64.
 #pragma once

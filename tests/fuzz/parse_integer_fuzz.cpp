@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ParseInteger against the model of its rules, over arbitrary UTF-16 texts.
 #include <cstdio>
 #include <cstdlib>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Builds TARGET in BUILD and checks the outcome: EXPECT "builds", or "fails"
 # because HEADER was not found (a failure for any other reason is a failure).
 execute_process(COMMAND ${CMAKE_COMMAND} --build ${BUILD} --target ${TARGET}

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 /* A C caller that links quorvalent.dll through an import library, without
  * LoadLibrary: the header's declarations must match the DLL's exports. */
 #include <stdio.h>

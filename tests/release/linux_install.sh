@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Linux library into a scratch prefix and checks its soname, its
 # header, the license and discovery files, that it is stripped and that it
 # exports exactly the six names. Usage: linux_install.sh BUILD_DIR

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Makes the release zip with cpack and checks its contents and checksums.
 # Usage: package.sh BUILD_DIR ARCHITECTURE_NAME VERSION
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the DLL twice from the same source in two fresh build trees and
 # requires byte-identical results. Usage: reproducible.sh SOURCE_DIR TOOLCHAIN_FILE
 set -euo pipefail

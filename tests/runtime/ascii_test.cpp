@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The ASCII fast paths of the text conversions: the unrolled measuring, and the
 // fall-back to the code page when a single other character is anywhere in a text.
 #include <gtest/gtest.h>

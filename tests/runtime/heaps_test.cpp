@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Memory blocks and the private heaps.
 #include <gtest/gtest.h>
 

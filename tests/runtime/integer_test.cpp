@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ParseInteger over its whole table of texts.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What an internal text's header knows, and the string heap's working storage
 // that a call's texts are carved from and released with at once.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Internal texts and the ANSI code page (Windows-1252 on Linux and by default under Wine).
 #include <gtest/gtest.h>
 

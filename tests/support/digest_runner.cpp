@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Feeding patterns for the digest plugins, shared by every plugin's tests.
 #include "tests/support/digest_runner.h"
 

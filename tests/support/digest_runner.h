@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs a registered digest plugin over a message in several feeding patterns.
 #pragma once
 #include <cstdint>

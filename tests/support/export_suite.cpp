@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Digest and ROT13 exports checked through whatever Exports() resolves to.
 #include "tests/support/export_suite.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The export-level tests shared by the Linux library and the real DLL under Wine.
 // Each test program supplies the six exports through Exports().
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The six exports as one table of function pointers, filled by name from a
 // loaded library: the DLL through GetProcAddress, the shared object through dlsym.
 #pragma once

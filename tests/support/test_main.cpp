@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test programs link the library statically, so they deliver the loader's
 // attach and detach notifications themselves around the tests.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reader for NIST CAVP response files and the RFC 1321 list (same Key = value form).
 #include "tests/support/vectors.h"
 

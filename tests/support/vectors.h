@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One reader for the outside known-answer files: NIST CAVP .rsp and RFC 1321's suite.
 #pragma once
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quorvalent.dll in a locale whose ANSI code page is QV_EXPECTED_ACP (1251, 932, ...):
 // digests of the caller's bytes and ROT13 of the Latin letters alone, against
 // values computed outside by Python's codecs and hashlib.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quorvalent.dll called the way foreign callers call it: from assembly, with the
 // stack at each 4-byte alignment, sentinels in the registers a callee must keep,
 // the caller's floating-point modes, and a painted stack to measure its depth.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The export-level suite against the real DLL, loaded once by name for the whole run.
 #include <windows.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quorvalent.dll loaded by name, as a foreign caller loads it, with the private
 // heaps that appeared when it loaded, so that a test can count their busy blocks.
 #pragma once

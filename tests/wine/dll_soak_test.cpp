@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quorvalent.dll soaked: 100,000 export and FreeMem calls over mixed texts must leave
 // the library's heaps and the process's private bytes where they were after warm-up.
 #include <windows.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quorvalent.dll as a foreign caller sees it: LoadLibraryA, GetProcAddress,
 // 32-bit standard calls, the library's private heaps and the ANSI code page.
 #include <windows.h>
