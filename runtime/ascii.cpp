@@ -81,7 +81,7 @@ QV_SSE2 bool WidenAsciiSse2(const char* bytes, int32_t count, TextUnit* out)
 {
     const __m128i zero = _mm_setzero_si128();
     int32_t i = 0;
-    for (; i + 16 <= count; i += 16) {
+    for (; count - i >= 16; i += 16) {
         const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
         if (_mm_movemask_epi8(chunk)) return false;
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi8(chunk, zero));
@@ -102,7 +102,7 @@ QV_SSE2 bool NarrowAsciiSse2(const TextUnit* units, int32_t count, char* out)
     const __m128i above = _mm_set1_epi16(static_cast<short>(0xFF80));
     const __m128i zero = _mm_setzero_si128();
     int32_t i = 0;
-    for (; i + 16 <= count; i += 16) {
+    for (; count - i >= 16; i += 16) {
         const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + i));
         const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + i + 8));
         const __m128i high = _mm_and_si128(_mm_or_si128(low, next), above);
@@ -123,7 +123,7 @@ QV_SSE2 int32_t WidenLatin1Sse2(const char* bytes, int32_t count, TextUnit* out)
     const __m128i bias = _mm_set1_epi8(static_cast<char>(0x80));
     const __m128i last = _mm_set1_epi8(0x1F);
     int32_t i = 0;
-    for (; i + 16 <= count; i += 16) {
+    for (; count - i >= 16; i += 16) {
         const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi8(chunk, zero));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 8), _mm_unpackhi_epi8(chunk, zero));
@@ -148,7 +148,7 @@ QV_SSE2 int32_t NarrowLatin1Sse2(const TextUnit* units, int32_t count, char* out
     const __m128i control = _mm_set1_epi16(static_cast<short>(0x0080));
     const __m128i controls = _mm_set1_epi16(static_cast<short>(0x0020 ^ 0x8000));
     int32_t i = 0;
-    for (; i + 16 <= count; i += 16) {
+    for (; count - i >= 16; i += 16) {
         const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + i));
         const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + i + 8));
         __m128i marks[2];
@@ -176,7 +176,7 @@ bool WidenAsciiWords(const char* bytes, int32_t count, TextUnit* out)
 {
     uint32_t high = 0;
     int32_t i = 0;
-    for (; i + 4 <= count; i += 4) {
+    for (; count - i >= 4; i += 4) {
         uint32_t word;
         std::memcpy(&word, bytes + i, sizeof word);
         high |= word;
@@ -196,7 +196,7 @@ bool NarrowAsciiWords(const TextUnit* units, int32_t count, char* out)
 {
     uint32_t high = 0;
     int32_t i = 0;
-    for (; i + 4 <= count; i += 4) {
+    for (; count - i >= 4; i += 4) {
         uint32_t pair[2];
         std::memcpy(pair, units + i, sizeof pair);
         high |= pair[0] | pair[1];

@@ -19,10 +19,11 @@ namespace {
 struct OwnBlock {
     OwnBlock* next;
     uint32_t size;  // what carving it would have taken
-    // 16 bytes in all, so the text behind stays as aligned as the block.
+    // 16 bytes in all, so the text behind keeps the block's own alignment (8 or
+    // 16, as the heap gives); nothing relies on more than 8.
     char padding[16 - sizeof(OwnBlock*) - sizeof(uint32_t)];
 };
-static_assert(sizeof(OwnBlock) == 16, "texts in blocks of their own stay 16-byte aligned");
+static_assert(sizeof(OwnBlock) == 16, "texts in blocks of their own keep the block's alignment");
 
 struct StringStorage {
     char* base;  // null when there is no storage
@@ -35,7 +36,8 @@ struct StringStorage {
 
 // Enough for a short call's texts: a few arguments and a digest of 128 digits.
 constexpr uint32_t InitialStorage = 4096;
-// Carved pieces keep 16-byte alignment (given a storage block that has it).
+// Carved pieces keep the storage block's alignment up to 16; the passes over
+// texts align their own reads, so nothing relies on more than the heap's 8.
 constexpr uint32_t Granule = 16;
 
 constinit StringStorage storage = {};

@@ -30,8 +30,9 @@ void FreeString(void* memory, uint32_t size);
 // Releases every string at once and grows the storage to what was needed since
 // the last reset (within a bound). Nothing allocated before it may be used after.
 void ResetStringStorage();
-// The storage grows to what a call needed, up to this: texts up to 2 Mi
-// characters (4 MiB as UTF-16) reuse it. A larger text takes one block of its
+// The storage grows to what a call needed, up to this: a call whose texts
+// together take up to 4 MiB as UTF-16 (a digest of a text of about 2 Mi
+// characters, ROT13 of about 1 Mi) reuses it. A larger text takes a block of its
 // own for that call, a small cost beside converting and hashing it, and one
 // huge call does not keep its size in the heap for the library's lifetime.
 constexpr uint32_t MostStringStorage = 4u << 20;
