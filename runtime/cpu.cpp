@@ -1,53 +1,50 @@
 // SPDX-License-Identifier: MIT
-// The CPUID answers, each asked once. Out of line, so that one copy of each
-// remembered answer serves objects from either compiler.
+// The CPUID answers, asked once. Out of line, so that one remembered answer
+// serves objects from either compiler.
 #include "runtime/cpu.h"
 
 #if defined(__i386__) || defined(__x86_64__)
 #include <cpuid.h>
-#endif
 
-#if !defined(__x86_64__)
-bool CpuHasSse2()
+namespace {
+
+// XCR0: which register states the operating system saves on a task switch.
+uint64_t ReadXcr0()
 {
-#if defined(__i386__)
-    // 0 unknown, 1 absent, 2 present; calls never overlap, and a repeated
+    uint32_t low, high;
+    __asm__ volatile("xgetbv" : "=a"(low), "=d"(high) : "c"(0));
+    return uint64_t{high} << 32 | low;
+}
+
+uint32_t AskCpuid()
+{
+    uint32_t features = 0;
+    unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+    if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx)) return 0;
+    if (edx & bit_SSE2) features |= CpuSse2;
+    if (ecx & bit_SSSE3) features |= CpuSsse3;
+    if (ecx & bit_SSE4_1) features |= CpuSse41;
+    // AVX2 is of use only where the operating system saves the YMM state.
+    const bool ymmSaved = (ecx & bit_OSXSAVE) && (ecx & bit_AVX) && (ReadXcr0() & 6) == 6;
+    if (__get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx)) {
+        if ((ebx & bit_AVX2) && ymmSaved) features |= CpuAvx2;
+        if (ebx & bit_BMI) features |= CpuBmi1;
+        if (ebx & bit_BMI2) features |= CpuBmi2;
+        if (ebx & bit_SHA) features |= CpuSha;
+    }
+    return features;
+}
+
+}  // namespace
+
+uint32_t CpuFeatures()
+{
+    // Bit 31 marks the answer as known. Calls never overlap, and a repeated
     // question gets the same answer anyway.
-    static int32_t known = 0;
-    if (known == 0) {
-        unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
-        known = __get_cpuid(1, &eax, &ebx, &ecx, &edx) && (edx & bit_SSE2) ? 2 : 1;
-    }
-    return known == 2;
-#else
-    return false;
-#endif
-}
-#endif
-
-#if defined(__x86_64__)
-// CPUID leaf 7's EBX, where the BMI1 and BMI2 bits are; 0 when the leaf is missing.
-static uint32_t CpuLeaf7Features()
-{
-    // Bit 31 marks the answer as known; neither feature asked for lives there.
     static uint32_t known = 0;
-    if (known == 0) {
-        unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
-        known = (__get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx) ? ebx : 0u) | 0x80000000u;
-    }
-    return known;
+    if (known == 0) known = AskCpuid() | 0x80000000u;
+    return known & 0x7FFFFFFFu;
 }
-#endif
-
-// Whether CPUID leaf 7 sets the bit; a 32-bit build uses neither feature asked for.
-static bool CpuLeaf7Has([[maybe_unused]] uint32_t bit)
-{
-#if defined(__x86_64__)
-    return (CpuLeaf7Features() & bit) != 0;
 #else
-    return false;
+uint32_t CpuFeatures() { return 0; }
 #endif
-}
-
-bool CpuHasBmi1() { return CpuLeaf7Has(bit_BMI); }
-bool CpuHasBmi2() { return CpuLeaf7Has(bit_BMI2); }
