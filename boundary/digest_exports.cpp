@@ -12,13 +12,13 @@ namespace {
 // The path every digest export shares. bitsText is read only when hasBits is set.
 char* DigestExport(int32_t (*ensurePlugin)(), int32_t id, const char* text, bool hasBits, const char* bitsText)
 {
-    if (!HeapsReady()) return nullptr;
+    if (!HeapsReady()) return RefuseResult();
     ensurePlugin();
     TextUnit* input = ReadText(text);
     TextUnit* bits = hasBits ? ReadText(bitsText) : nullptr;
     if (!input || (hasBits && !bits)) {
         ReleaseAllTexts();
-        return nullptr;
+        return RefuseResult();
     }
 
     // The scratch block is sized from the text, so a text of any length fits.

@@ -16,6 +16,12 @@ char* HandOutResult(const TextUnit* result)
     return ResultHolder;
 }
 
+char* RefuseResult()
+{
+    ResultHolder = nullptr;
+    return nullptr;
+}
+
 void ForgetResult() { ResultHolder = nullptr; }
 
 extern "C" int QUORVALENT_CALL FreeMem()

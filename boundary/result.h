@@ -8,5 +8,9 @@
 // and returns it; null when the block cannot be allocated.
 char* HandOutResult(const TextUnit* result);
 
+// For a call that returns null: the holder is emptied too, so the FreeMem that
+// follows releases nothing, not a result the caller may still hold. Returns null.
+char* RefuseResult();
+
 // Drops the holder when the heaps go away at detach; the block went with them.
 void ForgetResult();

@@ -10,25 +10,26 @@ static constexpr int32_t Rot13Shift = 13;
 // The second argument is accepted and never read.
 extern "C" char* QUORVALENT_CALL text_rot13(const char* text, const void*)
 {
-    if (!HeapsReady()) return nullptr;
+    if (!HeapsReady()) return RefuseResult();
     TextUnit* input = ReadText(text);
     TextUnit* output = input ? BlankText(TextLength(input)) : nullptr;
-    char* result = nullptr;
-    if (output) {
-        const int32_t length = TextLength(input);
-        for (int32_t i = 0; i < length; ++i) {
-            TextUnit c = input[i];
-            if (c >= 'A' && c <= 'Z')
-                c = static_cast<TextUnit>((c - 'A' + Rot13Shift) % 26 + 'A');
-            else if (c >= 'a' && c <= 'z')
-                c = static_cast<TextUnit>((c - 'a' + Rot13Shift) % 26 + 'a');
-            output[i] = c;
-        }
-        // Letters stay letters and every other unit stays as it was, so the
-        // output is plain ASCII exactly when the input is.
-        SetTextContent(output, TextContentOf(input));
-        result = HandOutResult(output);
+    if (!output) {
+        ReleaseAllTexts();
+        return RefuseResult();
     }
+    const int32_t length = TextLength(input);
+    for (int32_t i = 0; i < length; ++i) {
+        TextUnit c = input[i];
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<TextUnit>((c - 'A' + Rot13Shift) % 26 + 'A');
+        else if (c >= 'a' && c <= 'z')
+            c = static_cast<TextUnit>((c - 'a' + Rot13Shift) % 26 + 'a');
+        output[i] = c;
+    }
+    // Letters stay letters and every other unit stays as it was, so the output
+    // is plain ASCII exactly when the input is.
+    SetTextContent(output, TextContentOf(input));
+    char* result = HandOutResult(output);
     ReleaseAllTexts();
     return result;
 }

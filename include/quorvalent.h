@@ -42,10 +42,13 @@ extern "C" {
  * an invalid double-byte sequence is replaced as the platform replaces it and
  * two byte strings can give one digest (cp932 "ab cd" and "abEcd").
  *
- * Null: the library has no heaps, a text is 2 GiB or longer or cannot be read
- * into memory, or the result block cannot be allocated. Empty text "": an
- * empty or null text, a refused bit length, or no memory for a digest's
- * scratch copy, context or digits (digest exports); an empty text (ROT13). */
+ * Null: the library has no heaps, a text or bits text is longer than
+ * 2147483646 bytes (2 GiB - 2) or cannot be read into memory, the result block
+ * cannot be allocated, or (ROT13) its output cannot. A null result hands
+ * nothing out: the FreeMem after it releases nothing, and a result kept from an
+ * earlier call stays. Empty text "": an empty or null text, a refused bit
+ * length, or no memory for a digest's scratch copy, context or digits (digest
+ * exports); an empty text (ROT13). */
 
 /* Releases the last result; always 0. A second call releases nothing. */
 QUORVALENT_API int QUORVALENT_CALL FreeMem(void);

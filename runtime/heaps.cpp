@@ -18,10 +18,10 @@ namespace {
 // the storage never moves while a text points into it, and grows only when empty.
 struct OwnBlock {
     OwnBlock* next;
-    uint32_t size;  // what carving it would have taken
+    size_t size;  // what carving it would have taken
     // 16 bytes in all, so the text behind keeps the block's own alignment (8 or
     // 16, as the heap gives); nothing relies on more than 8.
-    char padding[16 - sizeof(OwnBlock*) - sizeof(uint32_t)];
+    char padding[16 - sizeof(OwnBlock*) - sizeof(size_t)];
 };
 static_assert(sizeof(OwnBlock) == 16, "texts in blocks of their own keep the block's alignment");
 
@@ -104,17 +104,18 @@ void FreeInternal(void* memory)
     if (internalHeap) PlatformHeapFree(internalHeap, memory);
 }
 
-void* AllocString(uint32_t size)
+// Sizes are size_t: the longest text an export accepts needs more than 4 GiB as UTF-16.
+void* AllocString(size_t size)
 {
-    if (!stringHeap || size > UINT32_MAX - Granule) return nullptr;
-    const uint32_t carved = (size + Granule - 1) / Granule * Granule;
+    if (!stringHeap || size > SIZE_MAX - Granule - sizeof(OwnBlock)) return nullptr;
+    const size_t carved = (size + Granule - 1) / Granule * Granule;
     if (carved <= storage.size - storage.used) {
         char* piece = storage.base + storage.used;
-        storage.used += carved;
+        storage.used += static_cast<uint32_t>(carved);
         NoteHeld();
         return piece;
     }
-    void* memory = PlatformHeapAlloc(stringHeap, false, sizeof(OwnBlock) + size_t{size});
+    void* memory = PlatformHeapAlloc(stringHeap, false, sizeof(OwnBlock) + size);
     if (!memory) return nullptr;
     OwnBlock* block = static_cast<OwnBlock*>(memory);
     block->next = storage.own;
@@ -125,15 +126,15 @@ void* AllocString(uint32_t size)
     return block + 1;
 }
 
-void FreeString(void* memory, uint32_t size)
+void FreeString(void* memory, size_t size)
 {
     if (!memory || !stringHeap) return;
     const uintptr_t piece = reinterpret_cast<uintptr_t>(memory);
     const uintptr_t base = reinterpret_cast<uintptr_t>(storage.base);
     if (storage.base && piece >= base && piece < base + storage.size) {
         // The last piece carved is given back at once; the others wait for the reset.
-        const uint32_t carved = (size + Granule - 1) / Granule * Granule;
-        if (piece + carved == base + storage.used) storage.used -= carved;
+        const size_t carved = (size + Granule - 1) / Granule * Granule;
+        if (piece + carved == base + storage.used) storage.used -= static_cast<uint32_t>(carved);
         return;
     }
     OwnBlock* block = static_cast<OwnBlock*>(memory) - 1;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The library's three private heaps and the memory blocks taken from the block heap.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 // Attach makes the heaps in this order; detach destroys them in the reverse order.
@@ -25,8 +26,8 @@ void FreeInternal(void* memory);
 // Internal texts live in the string heap, carved from its working storage or,
 // when they do not fit, in blocks of their own. FreeString takes the size that
 // AllocString was given.
-void* AllocString(uint32_t size);
-void FreeString(void* memory, uint32_t size);
+void* AllocString(size_t size);
+void FreeString(void* memory, size_t size);
 // Releases every string at once and grows the storage to what was needed since
 // the last reset (within a bound). Nothing allocated before it may be used after.
 void ResetStringStorage();

@@ -34,18 +34,20 @@ void StoreHeader(const TextUnit* text, const TextHeader& header)
     std::memcpy(const_cast<char*>(reinterpret_cast<const char*>(text)) - sizeof header, &header, sizeof header);
 }
 
-uint32_t BlockBytes(int32_t capacity)
+// The bytes of a text's block; more than 4 GiB for the longest texts, which only
+// a 64-bit build can hold.
+uint64_t BlockBytes(int32_t capacity)
 {
-    return static_cast<uint32_t>(sizeof(TextHeader) + (static_cast<uint32_t>(capacity) + 1) * sizeof(TextUnit));
+    return sizeof(TextHeader) + (static_cast<uint64_t>(capacity) + 1) * sizeof(TextUnit);
 }
 
 // Room for capacity units and the terminator; the header says length 0 for now.
 TextUnit* AllocText(int32_t capacity, TextContent content)
 {
     if (capacity < 0) capacity = 0;
-    const uint64_t bytes = sizeof(TextHeader) + (static_cast<uint64_t>(capacity) + 1) * sizeof(TextUnit);
-    if (bytes > UINT32_MAX) return nullptr;
-    char* block = static_cast<char*>(AllocString(static_cast<uint32_t>(bytes)));
+    const uint64_t bytes = BlockBytes(capacity);
+    if (bytes > SIZE_MAX) return nullptr;
+    char* block = static_cast<char*>(AllocString(static_cast<size_t>(bytes)));
     if (!block) return nullptr;
     TextUnit* text = static_cast<TextUnit*>(static_cast<void*>(block + sizeof(TextHeader)));
     StoreHeader(text, {0, content == TextContent::Ascii ? 0 : -1, content, capacity});
@@ -83,17 +85,20 @@ TextContent TextContentOf(const TextUnit* text) { return text ? HeaderOf(text).c
 
 void FreeText(TextUnit* text)
 {
-    if (text) FreeString(reinterpret_cast<char*>(text) - sizeof(TextHeader), BlockBytes(HeaderOf(text).capacity));
+    if (text)
+        FreeString(reinterpret_cast<char*>(text) - sizeof(TextHeader),
+                   static_cast<size_t>(BlockBytes(HeaderOf(text).capacity)));
 }
 
 void ReleaseAllTexts() { ResetStringStorage(); }
 
 TextUnit* ReadText(const char* memory)
 {
-    // A null argument reads as the empty text rather than faulting; a text too
-    // long for the signed counts of the conversions is refused, not cut short.
+    // A null argument reads as the empty text rather than faulting. A text is
+    // refused, not cut short, when its bytes and their terminator would not fit
+    // a memory block, whose size is a signed 32-bit count.
     const size_t length = memory ? BytesBeforeZero(memory) : 0;
-    if (length >= INT32_MAX) return nullptr;
+    if (length > MostTextBytes) return nullptr;
     const int32_t byteCount = static_cast<int32_t>(length);
     // No code page decodes bytes to more code units than there are bytes, so
     // this much room serves every text; plain ASCII is done in the same pass.

@@ -21,7 +21,12 @@ enum class TextContent : int32_t {
     NeedsCodePage = 2,  // converted through the code page
 };
 
-// A new internal text from a zero-terminated ANSI text; a null address reads as empty.
+// The longest ANSI text that is read: its bytes and a zero byte fill the largest
+// memory block, INT32_MAX bytes (2 GiB - 1).
+constexpr int32_t MostTextBytes = INT32_MAX - 1;
+
+// A new internal text from a zero-terminated ANSI text; a null address reads as
+// empty. Null when the text is longer than MostTextBytes or memory runs out.
 TextUnit* ReadText(const char* memory);
 // Writes the text in the ANSI code page and one zero byte; returns the bytes
 // written before it. The caller provides EncodedByteLength(text) + 1 bytes.

@@ -12,6 +12,12 @@ const ExportTable& Exports()
     return table;
 }
 
+int LibraryBusyBlocks()
+{
+    return PlatformHeapLiveBlocks(InternalHeap()) + PlatformHeapLiveBlocks(StringHeap()) +
+           PlatformHeapLiveBlocks(BlockHeap());
+}
+
 TEST(DigestExports, LeaveNoBlockBehindAfterFreeMem)
 {
     const PlatformHeap heaps[] = {InternalHeap(), StringHeap(), BlockHeap()};

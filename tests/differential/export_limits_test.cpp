@@ -82,6 +82,19 @@ TEST(ExportLimits, TextPast2To32BitsMatchesLibcrypto)
     }
 }
 
+// The longest text the exports read is 2 GiB - 2 bytes: with its zero byte it
+// fills the largest memory block (one byte more gives null: the export suite).
+// As the bits text it is read in full, 4 GiB as UTF-16, and parsed, without the
+// cost of digesting it.
+TEST(ExportLimits, TheLongestTextIsRead)
+{
+    const SharedLibrary& library = LoadSharedLibrary();
+    ASSERT_NE(library.handle, nullptr) << QV_SHARED_LIBRARY << ": " << library.error;
+    std::string bits(size_t{INT32_MAX} - 1, 'q');
+    bits.replace(0, 3, "512");
+    EXPECT_EQ(library.Take(library.sha2("abc", bits.c_str())), Reference(Functions[5], "abc"));
+}
+
 size_t AddressSpaceInUse()
 {
     std::ifstream statm("/proc/self/statm");

@@ -5,9 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <string>
 
 #include "long_text_digests.h"
 #include "tests/support/long_texts.h"
+#include "tests/support/memory_shortage.h"
 #include "tests/support/vectors.h"
 
 const DigestFunction DigestFunctions[10] = {
@@ -148,3 +152,88 @@ TEST(Rot13Export, TwiceGivesBackTheText)
     EXPECT_EQ(std::string(twice), text);
     exports.freeMem();
 }
+
+namespace {
+
+// The calls that return null when a text cannot be read or a result cannot be
+// made; text is the argument that may be unreadable.
+struct NullableCall {
+    const char* name;
+    char* (*call)(const ExportTable& exports, const char* text);
+};
+const NullableCall NullableCalls[] = {
+    {"MD5", [](const ExportTable& exports, const char* text) { return exports.md5(text); }},
+    {"SHA-1", [](const ExportTable& exports, const char* text) { return exports.sha1(text); }},
+    {"SHA-256", [](const ExportTable& exports, const char* text) { return exports.sha2(text, "256"); }},
+    {"SHA3-256", [](const ExportTable& exports, const char* text) { return exports.sha3(text, "256"); }},
+    {"SHA-2 bits text", [](const ExportTable& exports, const char* text) { return exports.sha2("abc", text); }},
+    {"SHA-3 bits text", [](const ExportTable& exports, const char* text) { return exports.sha3("abc", text); }},
+    {"ROT13", [](const ExportTable& exports, const char* text) { return exports.rot13(text, nullptr); }},
+};
+
+// A result the caller keeps without FreeMem, as the README allows: a null result
+// right after it, and the FreeMem after that, must leave it allocated and
+// unchanged. It stays allocated until the library is unloaded.
+class KeptResult {
+public:
+    KeptResult() : block(Exports().md5("abc")), busyBlocks(LibraryBusyBlocks()) {}
+    void ExpectIntact(const std::string& after) const
+    {
+        ASSERT_NE(block, nullptr);
+        EXPECT_STREQ(block, DigestFunctions[0].abc) << after;
+        EXPECT_EQ(LibraryBusyBlocks(), busyBlocks) << after << ": the kept block was released";
+    }
+
+private:
+    const char* block;
+    int busyBlocks;
+};
+
+}  // namespace
+
+#if defined(QV_MEMORY_SHORTAGE)
+// Each step of the sweep makes another allocation fail (see memory_shortage.h);
+// every call is repeated until it goes through. One letter per step: n(ull),
+// e(mpty), r(ight, as without a shortage) or w(rong).
+TEST(NullResults, FreeMemAfterOneLeavesAKeptResultAlone)
+{
+    const ExportTable& exports = Exports();
+    const std::string text = PatternText(ShortageTextBytes);
+    for (const NullableCall& call : NullableCalls) {
+        const std::string right = TakeResult(call.call(exports, text.c_str()), exports.freeMem);
+        std::string outcomes;
+        for (int step = 0; step < 64 && outcomes.find('r') == std::string::npos; ++step) {
+            const KeptResult kept;
+            char* result;
+            {
+                const MemoryShortage shortage(step);
+                result = call.call(exports, text.c_str());
+            }
+            outcomes += !result ? 'n' : !*result ? 'e' : result == right ? 'r' : 'w';
+            exports.freeMem();
+            if (!result) kept.ExpectIntact(std::string(call.name) + ", step " + std::to_string(step));
+        }
+        std::printf("%s under a shortage: %s\n", call.name, outcomes.c_str());
+        EXPECT_NE(outcomes.find('n'), std::string::npos) << call.name << ": no step gave null: " << outcomes;
+        EXPECT_EQ(outcomes.find('w'), std::string::npos) << call.name << ": " << outcomes;
+        EXPECT_EQ(outcomes.back(), 'r') << call.name << ": never went through: " << outcomes;
+    }
+}
+#endif
+
+#if UINTPTR_MAX > 0xFFFFFFFFu
+// The longest text is 2 GiB - 2 bytes (its bytes and a zero byte fill the
+// largest memory block); one byte more is refused whatever memory there is.
+// Only a 64-bit program holds such a text beside the library with ease.
+TEST(NullResults, ATextPastTheLongestIsRefusedAndLeavesAKeptResultAlone)
+{
+    const ExportTable& exports = Exports();
+    const std::string text(size_t{INT32_MAX}, 'a');
+    for (const NullableCall& call : NullableCalls) {
+        const KeptResult kept;
+        EXPECT_EQ(call.call(exports, text.c_str()), nullptr) << call.name;
+        exports.freeMem();
+        kept.ExpectIntact(call.name);
+    }
+}
+#endif

@@ -203,3 +203,20 @@ TEST(WineFacts, EveryByteRoundTripsThroughTheAnsiCodePage)
     ASSERT_EQ(written, 255);
     EXPECT_EQ(std::string(back, 255), bytes);
 }
+
+#if defined(_WIN64)
+// The longest text the exports read is 2 GiB - 2 bytes: with its zero byte it
+// fills the largest memory block. Given as the bits text, it is read in full
+// (4 GiB as UTF-16) and parsed, without the cost of digesting it.
+TEST(DllLimits, TheLongestTextIsRead)
+{
+    Library library;
+    auto sha2 = library.Resolve<QuorvalentSizedDigest>("cifrado_SHA2");
+    ASSERT_NE(sha2, nullptr);
+    std::string bits(size_t{INT32_MAX} - 1, 'q');
+    bits.replace(0, 3, "512");
+    EXPECT_EQ(library.Take(sha2("abc", bits.c_str())),
+              "ddaf35a193617abacc417349ae20413112e6fa4e89a97ea20a9eeee64b55d39a2192992a274fc1a836ba3c23a3feebbd454d4423"
+              "643ce80e2a9ac94fa54ca49f");
+}
+#endif
