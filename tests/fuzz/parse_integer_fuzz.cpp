@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// ParseInteger against the model of its rules, over arbitrary UTF-16 texts.
+// ParseInteger against values found another way (integer_model.h), over arbitrary UTF-16 texts.
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
