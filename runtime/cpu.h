@@ -34,13 +34,17 @@ struct CpuForm {
 // The first form whose needs this processor meets. A table lists the fastest
 // form first and ends with a portable one that needs nothing.
 template <typename Routine, size_t Count>
-Routine ChooseForm(const CpuForm<Routine> (&forms)[Count])
+const CpuForm<Routine>& ChosenForm(const CpuForm<Routine> (&forms)[Count])
 {
     for (const CpuForm<Routine>& form : forms)
-        if (CpuHas(form.needs)) return form.routine;
-    return forms[Count - 1].routine;
+        if (CpuHas(form.needs)) return form;
+    return forms[Count - 1];
+}
+
+template <typename Routine, size_t Count>
+Routine ChooseForm(const CpuForm<Routine> (&forms)[Count])
+{
+    return ChosenForm(forms).routine;
 }
 
 inline bool CpuHasSse2() { return CpuHas(CpuSse2); }
-inline bool CpuHasBmi1() { return CpuHas(CpuBmi1); }
-inline bool CpuHasBmi2() { return CpuHas(CpuBmi2); }
