@@ -17,6 +17,16 @@ enum CpuFeature : uint32_t {
     CpuSha = 1u << 6,   // the SHA extensions (CPUID leaf 7, EBX bit 29)
 };
 
+// The features by name, for tests and benchmarks that report or pretend them away.
+struct CpuFeatureName {
+    uint32_t feature;
+    const char* name;
+};
+inline constexpr CpuFeatureName CpuFeatureNames[] = {
+    {CpuSse2, "sse2"}, {CpuSsse3, "ssse3"}, {CpuSse41, "sse4.1"}, {CpuAvx2, "avx2"},
+    {CpuBmi1, "bmi1"}, {CpuBmi2, "bmi2"},   {CpuSha, "sha"},
+};
+
 // The features of this processor; 0 on other architectures.
 uint32_t CpuFeatures();
 

@@ -9,19 +9,10 @@
 
 namespace {
 
-struct FeatureName {
-    uint32_t feature;
-    const char* name;
-};
-constexpr FeatureName FeatureNames[] = {
-    {CpuSse2, "sse2"}, {CpuSsse3, "ssse3"}, {CpuSse41, "sse4.1"}, {CpuAvx2, "avx2"},
-    {CpuBmi1, "bmi1"}, {CpuBmi2, "bmi2"},   {CpuSha, "sha"},
-};
-
 std::string Names(uint32_t features)
 {
     std::string names;
-    for (const FeatureName& feature : FeatureNames)
+    for (const CpuFeatureName& feature : CpuFeatureNames)
         if (features & feature.feature) names += (names.empty() ? "" : ", ") + std::string(feature.name);
     return names;
 }
@@ -33,7 +24,7 @@ uint32_t PretendedLacking()
         const char* text = std::getenv("QV_PRETEND_LACKING");
         std::stringstream list(text ? text : "");
         for (std::string name; std::getline(list, name, ',');)
-            for (const FeatureName& feature : FeatureNames)
+            for (const CpuFeatureName& feature : CpuFeatureNames)
                 if (name == feature.name) features |= feature.feature;
         return features;
     }();
