@@ -14,7 +14,6 @@
 #include "bench/hex.h"
 #include "bench/texts.h"
 #include "boundary/entry.h"
-#include "digest/forms.h"
 #include "digest/plugin.h"
 #include "quorvalent.h"
 #include "runtime/heaps.h"
@@ -212,16 +211,14 @@ void CostTexts(benchmark::State& state, const std::string& text)
 
 // The first form of the table that a processor without the hidden features runs.
 template <typename Routine, size_t Count>
-std::string UseFormWithout(uint32_t hidden, const char* compression, const CpuForm<Routine> (&forms)[Count],
-                           Routine& slot)
+void UseFormWithout(uint32_t hidden, const CpuForm<Routine> (&forms)[Count], Routine& slot)
 {
     const uint32_t offered = CpuFeatures() & ~hidden;
     for (const CpuForm<Routine>& form : forms) {
         if ((form.needs & offered) != form.needs) continue;
         slot = form.routine;
-        return std::string(compression) + " " + form.name;
+        return;
     }
-    return std::string(compression) + " none";  // every table ends with a form that needs nothing
 }
 
 // --qv_hide=sha,avx2 runs ours on the forms of a processor without those features
@@ -242,14 +239,14 @@ void ChooseForms(int& argc, char** argv)
         --argc;
         break;
     }
-    const std::string forms = UseFormWithout(hidden, "sha1", Sha1CompressForms, digestForms.sha1) + ", " +
-                              UseFormWithout(hidden, "sha256", Sha256CompressForms, digestForms.sha256) + ", " +
-                              UseFormWithout(hidden, "sha512", Sha512CompressForms, digestForms.sha512) + ", " +
-                              UseFormWithout(hidden, "keccak", KeccakPermuteForms, digestForms.keccak);
+    UseFormWithout(hidden, Sha1CompressForms, digestForms.sha1);
+    UseFormWithout(hidden, Sha256CompressForms, digestForms.sha256);
+    UseFormWithout(hidden, Sha512CompressForms, digestForms.sha512);
+    UseFormWithout(hidden, KeccakPermuteForms, digestForms.keccak);
     std::string features;
     for (const CpuFeatureName& feature : CpuFeatureNames)
         if (CpuHas(feature.feature)) features += (features.empty() ? "" : " ") + std::string(feature.name);
-    benchmark::AddCustomContext("qv_forms", forms);
+    benchmark::AddCustomContext("qv_forms", DigestFormsInUse());
     benchmark::AddCustomContext("qv_hidden", hiddenNames);
     benchmark::AddCustomContext("qv_processor_features", features);
 }

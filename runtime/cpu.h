@@ -57,4 +57,13 @@ Routine ChooseForm(const CpuForm<Routine> (&forms)[Count])
     return ChosenForm(forms).routine;
 }
 
+// The name of the table's form at that address; null when it is none of them.
+template <typename Routine, size_t Count>
+const char* FormName(const CpuForm<Routine> (&forms)[Count], Routine routine)
+{
+    for (const CpuForm<Routine>& form : forms)
+        if (form.routine == routine) return form.name;
+    return nullptr;
+}
+
 inline bool CpuHasSse2() { return CpuHas(CpuSse2); }

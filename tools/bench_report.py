@@ -324,6 +324,17 @@ def profile_table(lines, profile):
     lines.append("")
 
 
+def callgrind_forms(profile):
+    """The forms of the compressions the callgrind runs used, each from the digest that ran it."""
+    used = {}
+    for digest in DIGESTS:
+        for form in profile[digest].get("forms", "").split(", "):
+            compression, _, name = form.partition(" ")
+            if name and name != "unchosen":
+                used[compression] = name
+    return ", ".join(f"{compression} {name}" for compression, name in used.items()) or "forms it did not record"
+
+
 def status(met):
     return "met" if met else "**not met**"
 
@@ -483,7 +494,8 @@ def main():
               "table that the processor can run, chosen once. x86-64 here, as libcrypto dispatches: "
               f"{x64.forms('default')}; in the masked run ours runs the forms of a processor without the SHA "
               f"extensions and AVX2, as before them: {x64.forms('scalar')}. The DLLs choose from the same CPUID. "
-              "callgrind's processor has no SHA extensions, so the breakdown below runs the forms without them. "
+              f"Under callgrind, on the processor that valgrind presents, the breakdown below ran "
+              f"{callgrind_forms(profile)}. "
               + ("32-bit programs ran under emulation here: the 32-bit DLL and the host32 build carry and use the "
                  "same forms (tested under qemu), but their timings would mean nothing, so none are taken."
                  if kept else f"32-bit, as libcrypto dispatches: {x86.forms('default')}; masked: "

@@ -41,9 +41,8 @@ void AddTable(std::vector<TestForm>& forms, const char* compression, const CpuFo
 template <typename Routine, size_t Count>
 std::string Describe(const char* compression, const CpuForm<Routine> (&table)[Count], Routine slot)
 {
-    for (const CpuForm<Routine>& form : table)
-        if (form.routine == slot) return std::string(compression) + " " + form.name;
-    return std::string(compression) + " unchosen";
+    const char* name = FormName(table, slot);
+    return std::string(compression) + " " + (name ? name : "unchosen");
 }
 
 }  // namespace
