@@ -209,6 +209,48 @@ void CostTexts(benchmark::State& state, const std::string& text)
     Report(state, static_cast<uint32_t>(text.size()), 0);
 }
 
+// The first form of the table that a processor without the hidden features runs.
+template <typename Routine, size_t Count>
+void UseFormWithout(uint32_t hidden, const CpuForm<Routine> (&forms)[Count], Routine& slot)
+{
+    const uint32_t offered = CpuFeatures() & ~hidden;
+    for (const CpuForm<Routine>& form : forms) {
+        if ((form.needs & offered) != form.needs) continue;
+        slot = form.routine;
+        return;
+    }
+}
+
+// --qv_hide=sha,avx2 runs ours on the forms of a processor without those features
+// (the masked run, beside libcrypto masked); the forms that ran go into the
+// results' context, which tools/bench_report.py shows.
+void ChooseForms(int& argc, char** argv)
+{
+    uint32_t hidden = 0;
+    std::string hiddenNames;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument.rfind("--qv_hide=", 0) != 0) continue;
+        hiddenNames = argument.substr(10);
+        for (const CpuFeatureName& feature : CpuFeatureNames)
+            if (("," + hiddenNames + ",").find("," + std::string(feature.name) + ",") != std::string::npos)
+                hidden |= feature.feature;
+        for (int j = i; j < argc; ++j) argv[j] = argv[j + 1];
+        --argc;
+        break;
+    }
+    UseFormWithout(hidden, Sha1CompressForms, digestForms.sha1);
+    UseFormWithout(hidden, Sha256CompressForms, digestForms.sha256);
+    UseFormWithout(hidden, Sha512CompressForms, digestForms.sha512);
+    UseFormWithout(hidden, KeccakPermuteForms, digestForms.keccak);
+    std::string features;
+    for (const CpuFeatureName& feature : CpuFeatureNames)
+        if (CpuHas(feature.feature)) features += (features.empty() ? "" : " ") + std::string(feature.name);
+    benchmark::AddCustomContext("qv_forms", DigestFormsInUse());
+    benchmark::AddCustomContext("qv_hidden", hiddenNames);
+    benchmark::AddCustomContext("qv_processor_features", features);
+}
+
 void RegisterAll()
 {
     // Names are tier/implementation/digest/bytes[/text kind]; tools/bench_report.py reads them back.
@@ -248,6 +290,7 @@ int main(int argc, char** argv)
     EnsureSha1Plugin();
     EnsureSha2Plugin();
     EnsureSha3Plugin();
+    ChooseForms(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     RegisterAll();

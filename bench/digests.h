@@ -3,7 +3,9 @@
 // exports need to compute each.
 #pragma once
 #include <cstdint>
+#include <string>
 
+#include "digest/forms.h"
 #include "digest/plugin.h"
 #include "quorvalent.h"
 
@@ -40,4 +42,21 @@ inline char* CallExport(const Digest& digest, const char* text)
     default:
         return cifrado_SHA3(text, digest.bitsText);
     }
+}
+
+// The form each compression runs now, for the reports: "sha1 shaext, ...";
+// "unchosen" for one that has not run yet.
+template <typename Routine, size_t Count>
+std::string FormInUse(const char* compression, const CpuForm<Routine> (&forms)[Count], Routine slot)
+{
+    const char* name = FormName(forms, slot);
+    return std::string(compression) + " " + (name ? name : "unchosen");
+}
+
+inline std::string DigestFormsInUse()
+{
+    return FormInUse("sha1", Sha1CompressForms, digestForms.sha1) + ", " +
+           FormInUse("sha256", Sha256CompressForms, digestForms.sha256) + ", " +
+           FormInUse("sha512", Sha512CompressForms, digestForms.sha512) + ", " +
+           FormInUse("keccak", KeccakPermuteForms, digestForms.keccak);
 }

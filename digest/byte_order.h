@@ -77,6 +77,41 @@ inline void StoreBigEndian64Word(uint8_t* p, uint64_t v)
     std::memcpy(p, &v, sizeof v);
 }
 
+// The first count bytes of a run of words, each word in the named byte order: a
+// digest written from its chaining values or lanes. Whole words go out as single
+// unaligned stores; a count that ends inside a word (SHA3-224's 28 bytes of
+// 64-bit lanes) takes that word's first bytes.
+template <typename Word, void (*StoreWord)(uint8_t*, Word)>
+inline void StoreWords(uint8_t* out, const Word* words, uint32_t count)
+{
+    uint32_t done = 0;
+    for (; count - done >= sizeof(Word); done += sizeof(Word)) StoreWord(out + done, words[done / sizeof(Word)]);
+    if (done == count) return;
+    uint8_t last[sizeof(Word)];
+    StoreWord(last, words[done / sizeof(Word)]);
+    std::memcpy(out + done, last, count - done);
+}
+
+inline void StoreBigEndian32(uint8_t* out, const uint32_t* words, uint32_t count)
+{
+    StoreWords<uint32_t, StoreBigEndian32Word>(out, words, count);
+}
+
+inline void StoreBigEndian64(uint8_t* out, const uint64_t* words, uint32_t count)
+{
+    StoreWords<uint64_t, StoreBigEndian64Word>(out, words, count);
+}
+
+inline void StoreLittleEndian32(uint8_t* out, const uint32_t* words, uint32_t count)
+{
+    StoreWords<uint32_t, StoreLittleEndian32>(out, words, count);
+}
+
+inline void StoreLittleEndian64(uint8_t* out, const uint64_t* words, uint32_t count)
+{
+    StoreWords<uint64_t, StoreLittleEndian64>(out, words, count);
+}
+
 // Rotation counts are compile-time constants in 1..width-1, so no shift ever
 // reaches the word width; a count of 0 is a compile error, not a shift by 32/64.
 template <unsigned Count>

@@ -7,6 +7,7 @@
 #include <type_traits>
 
 #include "digest/byte_order.h"
+#include "digest/counted_blocks.h"
 #include "digest/wipe.h"
 #include "runtime/heaps.h"
 
@@ -15,9 +16,6 @@ static_assert(std::is_standard_layout_v<Md5Context> && offsetof(Md5Context, head
 
 // RFC 1321, sections 3.3 (initial chaining values) and 3.4 (the steps).
 static constexpr uint32_t Md5InitialChain[4] = {0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476};
-
-// 0x80 then zeros; finish feeds 1 to 64 bytes of it to reach 56 mod 64.
-static constexpr uint8_t Md5Padding[64] = {0x80};
 
 // One step: a <- b + ((a + f(b, c, d) + word + constant) <<< shift). F is written
 // as a bit select; G's two halves never overlap, so they can be added, and the half
@@ -115,27 +113,12 @@ static void Md5Compress(uint32_t* chain, const uint8_t* bytes)
 
 static Md5Context* Md5State(DigestContext* context) { return reinterpret_cast<Md5Context*>(context); }
 
-// Md5Update's body; finish feeds its read-only padding through it as well.
-static void Md5Absorb(Md5Context* md5, const uint8_t* data, uint32_t length)
+// The whole blocks of one feed, one after another.
+static auto Md5Compressor(Md5Context* md5)
 {
-    if (length == 0) return;
-    const uint32_t index = (md5->bitCountLow >> 3) & 63;
-    // The bit count is 64 bits in two halves; the carry comes from the wrap of the low half.
-    const uint32_t bits = length << 3;
-    md5->bitCountLow += bits;
-    if (md5->bitCountLow < bits) ++md5->bitCountHigh;
-    md5->bitCountHigh += length >> 29;
-
-    const uint32_t room = 64 - index;
-    if (length < room) {
-        std::memcpy(md5->block + index, data, length);
-        return;
-    }
-    std::memcpy(md5->block + index, data, room);
-    Md5Compress(md5->chain, md5->block);
-    uint32_t position = room;
-    for (; length - position >= 64; position += 64) Md5Compress(md5->chain, data + position);
-    std::memcpy(md5->block, data + position, length - position);
+    return [=](const uint8_t* blocks, uint32_t count) {
+        for (uint32_t i = 0; i < count; ++i) Md5Compress(md5->chain, blocks + 64 * i);
+    };
 }
 
 DigestContext* QUORVALENT_CALL Md5Create(int32_t, int32_t)
@@ -151,41 +134,27 @@ DigestContext* QUORVALENT_CALL Md5Create(int32_t, int32_t)
 
 void QUORVALENT_CALL Md5Update(DigestContext* context, uint8_t* data, uint32_t length)
 {
-    Md5Absorb(Md5State(context), data, length);
+    Md5Context* md5 = Md5State(context);
+    AbsorbCountedBlocks(md5, data, length, Md5Compressor(md5));
 }
 
 void QUORVALENT_CALL Md5Finish(DigestContext* context)
 {
     Md5Context* md5 = Md5State(context);
-    // The length in bits, little-endian, as it stood before the padding.
-    uint8_t lengthBytes[8];
-    StoreLittleEndian32(lengthBytes, md5->bitCountLow);
-    StoreLittleEndian32(lengthBytes + 4, md5->bitCountHigh);
-
-    const uint32_t index = (md5->bitCountLow >> 3) & 63;
-    const uint32_t padLength = index < 56 ? 56 - index : 120 - index;
-    Md5Absorb(md5, Md5Padding, padLength);
-    Md5Absorb(md5, lengthBytes, 8);
-
-    for (int i = 0; i < 4; ++i) StoreLittleEndian32(md5->header.digest + 4 * i, md5->chain[i]);
+    PadCountedBlocks<false>(md5, Md5Compressor(md5));
+    StoreLittleEndian32(md5->header.digest, md5->chain, 16);
     WipeMemory(md5->chain, sizeof md5->chain);
     md5->bitCountLow = 0;
     md5->bitCountHigh = 0;
     WipeMemory(md5->block, sizeof md5->block);
-    WipeMemory(lengthBytes, sizeof lengthBytes);
 }
 
 void QUORVALENT_CALL Md5Release(DigestContext* context) { FreeInternal(Md5State(context)); }
 
 int32_t EnsureMd5Plugin()
 {
-    if (DigestPlugin* plugin = RegisterDigestPlugin(Md5)) {
-        plugin->create = Md5Create;
-        plugin->update = Md5Update;
-        plugin->finish = Md5Finish;
-        plugin->release = Md5Release;
-    }
-    return 1;
+    static constexpr DigestPlugin Operations = {Md5, Md5Create, Md5Update, Md5Finish, Md5Release};
+    return EnsureDigestPlugin(Operations);
 }
 
 #undef MD5_STEP

@@ -39,7 +39,11 @@ DigestPlugin* RegisterDigestPlugin(int32_t id);
 DigestPlugin* FindDigestPlugin(int32_t id);
 int32_t DigestPluginCount();
 
-// One per algorithm, each in its plugin's file. Idempotent; always 1.
+// Registers the plugin with these operations unless its id is registered already.
+// Idempotent; always 1.
+int32_t EnsureDigestPlugin(const DigestPlugin& operations);
+
+// One per algorithm, each in its plugin's file: EnsureDigestPlugin with its operations.
 int32_t EnsureMd5Plugin();
 int32_t EnsureSha1Plugin();
 int32_t EnsureSha2Plugin();

@@ -26,3 +26,9 @@ DigestPlugin* FindDigestPlugin(int32_t id)
 }
 
 int32_t DigestPluginCount() { return pluginCount; }
+
+int32_t EnsureDigestPlugin(const DigestPlugin& operations)
+{
+    if (DigestPlugin* plugin = RegisterDigestPlugin(operations.id)) *plugin = operations;
+    return 1;
+}

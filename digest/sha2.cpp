@@ -8,7 +8,7 @@
 #include <type_traits>
 
 #include "digest/byte_order.h"
-#include "runtime/cpu.h"
+#include "digest/forms.h"
 #include "runtime/heaps.h"
 
 static_assert(std::is_standard_layout_v<Sha2Context> && offsetof(Sha2Context, header) == 0,
@@ -32,7 +32,7 @@ static constexpr uint64_t Sha512InitialHashValue[8] = {
     0x510e527fade682d1ull, 0x9b05688c2b3e6c1full, 0x1f83d9abfb41bd6bull, 0x5be0cd19137e2179ull,
 };
 
-static constexpr uint32_t Sha256RoundConstants[64] = {
+constexpr uint32_t Sha256RoundConstants[64] = {
     0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
     0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174,
     0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f, 0x4a7484aa, 0x5cb0a9dc, 0x76f988da,
@@ -280,28 +280,25 @@ template <typename Word>
     chain[7] += Sha512Value(h);
 }
 
+void Sha512Compress(uint64_t chain[8], const uint8_t* block) { Sha512Rounds<uint64_t>(chain, block); }
+
+void Sha256CompressPortable(uint32_t chain[8], const uint8_t* blocks, uint32_t count)
+{
+    for (uint32_t i = 0; i < count; ++i) Sha256Compress(chain, blocks + 64 * i);
+}
+
+void Sha512CompressPortable(uint64_t chain[8], const uint8_t* blocks, uint32_t count)
+{
+    for (uint32_t i = 0; i < count; ++i) Sha512Compress(chain, blocks + 128 * i);
+}
+
 #if defined(__i386__)
 // The same rounds compiled for SSE2; taken only when the processor has it.
-[[gnu::target("sse2")]] void Sha512CompressSse2(uint64_t chain[8], const uint8_t* block)
+[[gnu::target("sse2")]] void Sha512CompressSse2(uint64_t chain[8], const uint8_t* blocks, uint32_t count)
 {
-    Sha512Rounds<Sha512Lane>(chain, block);
+    for (uint32_t i = 0; i < count; ++i) Sha512Rounds<Sha512Lane>(chain, blocks + 128 * i);
 }
-
-void Sha512CompressPortable(uint64_t chain[8], const uint8_t* block) { Sha512Rounds<uint64_t>(chain, block); }
 #endif
-
-void Sha512Compress(uint64_t chain[8], const uint8_t* block)
-{
-#if defined(__i386__)
-    if (CpuHasSse2()) {
-        Sha512CompressSse2(chain, block);
-    } else {
-        Sha512CompressPortable(chain, block);
-    }
-#else
-    Sha512Rounds<uint64_t>(chain, block);
-#endif
-}
 
 template <typename State, typename Word>
 static void Sha2Start(State* state, const Word (&initial)[8], uint32_t digestBytes)
@@ -321,9 +318,10 @@ static bool Sha2Aligned(const void* address, uintptr_t size)
     return reinterpret_cast<uintptr_t>(address) % size == 0;
 }
 
-// Both engines buffer alike; only the block and word sizes differ.
-template <typename State, auto Compress>
-static void Sha2Absorb(State* state, const uint8_t* data, uint32_t length)
+// Both engines buffer alike; only the block and word sizes differ. compress is
+// the form the engine runs, read once per call.
+template <typename State, typename Routine>
+static void Sha2Absorb(State* state, const uint8_t* data, uint32_t length, Routine compress)
 {
     constexpr uint32_t blockSize = sizeof(State::block);
     constexpr uintptr_t wordSize = sizeof(State::chain) / 8;
@@ -337,39 +335,42 @@ static void Sha2Absorb(State* state, const uint8_t* data, uint32_t length)
             return;
         }
         std::memcpy(state->block + fill, data, room);
-        Compress(state->chain, state->block);
+        compress(state->chain, state->block, 1);
         data += room;
         length -= room;
     }
-    // A block at a word-aligned address is compressed where it lies, so its
-    // loads are aligned reads; any other goes through the aligned block first.
+    // Whole blocks at a word-aligned address are compressed where they lie, all
+    // in one call, so a form keeps its state in registers from block to block;
+    // any others go one by one through the aligned block.
+    const uint32_t whole = length / blockSize;
+    if (whole > 0 && Sha2Aligned(data, wordSize)) {
+        compress(state->chain, data, whole);
+        data += whole * blockSize;
+        length -= whole * blockSize;
+    }
     for (; length >= blockSize; data += blockSize, length -= blockSize) {
-        if (Sha2Aligned(data, wordSize)) {
-            Compress(state->chain, data);
-        } else {
-            std::memcpy(state->block, data, blockSize);
-            Compress(state->chain, state->block);
-        }
+        std::memcpy(state->block, data, blockSize);
+        compress(state->chain, state->block, 1);
     }
     if (length > 0) std::memcpy(state->block, data, length);
 }
 
 void Sha256Update(Sha256State* state, const uint8_t* data, uint32_t length)
 {
-    Sha2Absorb<Sha256State, Sha256Compress>(state, data, length);
+    Sha2Absorb(state, data, length, digestForms.sha256);
 }
 
 void Sha512Update(Sha512State* state, const uint8_t* data, uint32_t length)
 {
-    Sha2Absorb<Sha512State, Sha512Compress>(state, data, length);
+    Sha2Absorb(state, data, length, digestForms.sha512);
 }
 
 // The padding is written over block: 0x80, zeros, and the message length in
 // bits in the last 8 bytes (SHA-512's 128-bit length field has a zero high
 // half, as the count is 64 bits). When the length no longer fits after the
 // 0x80, a block of zeros and the length follows.
-template <typename State, auto Compress>
-static void Sha2Pad(State* state)
+template <typename State, typename Routine>
+static void Sha2Pad(State* state, Routine compress)
 {
     constexpr uint32_t blockSize = sizeof(State::block);
     constexpr uint32_t wordSize = sizeof(State::chain) / 8;
@@ -383,46 +384,26 @@ static void Sha2Pad(State* state)
     std::memset(block + waiting + 1, 0, wordEnd - waiting - 1);
     if (waiting >= blockSize - lengthField) {
         std::memset(block + wordEnd, 0, blockSize - wordEnd);
-        Compress(state->chain, block);
+        compress(state->chain, block, 1);
         std::memset(block, 0, countAt);
     } else {
         std::memset(block + wordEnd, 0, countAt - wordEnd);
     }
     StoreBigEndian64Word(block + countAt, state->byteCount << 3);
-    Compress(state->chain, block);
+    compress(state->chain, block, 1);
 }
 
 // A null out closes the state without writing a digest anywhere.
 void Sha256Final(Sha256State* state, uint8_t* out)
 {
-    Sha2Pad<Sha256State, Sha256Compress>(state);
+    Sha2Pad(state, digestForms.sha256);
     if (out) StoreBigEndian32(out, state->chain, state->digestBytes);
 }
 
 void Sha512Final(Sha512State* state, uint8_t* out)
 {
-    Sha2Pad<Sha512State, Sha512Compress>(state);
+    Sha2Pad(state, digestForms.sha512);
     if (out) StoreBigEndian64(out, state->chain, state->digestBytes);
-}
-
-// With both sides aligned and whole words asked for, one byte-swapped store a
-// word; otherwise byte by byte. The bytes written are the same.
-void StoreBigEndian32(uint8_t* out, const uint32_t* chain, uint32_t count)
-{
-    if (Sha2Aligned(out, 4) && Sha2Aligned(chain, 4) && count % 4 == 0) {
-        for (uint32_t i = 0; i < count / 4; ++i) StoreBigEndian32Word(out + 4 * i, chain[i]);
-        return;
-    }
-    for (uint32_t i = 0; i < count; ++i) out[i] = static_cast<uint8_t>(chain[i / 4] >> (24 - 8 * (i % 4)));
-}
-
-void StoreBigEndian64(uint8_t* out, const uint64_t* chain, uint32_t count)
-{
-    if (Sha2Aligned(out, 8) && Sha2Aligned(chain, 8) && count % 8 == 0) {
-        for (uint32_t i = 0; i < count / 8; ++i) StoreBigEndian64Word(out + 8 * i, chain[i]);
-        return;
-    }
-    for (uint32_t i = 0; i < count; ++i) out[i] = static_cast<uint8_t>(chain[i / 8] >> (56 - 8 * (i % 8)));
 }
 
 static Sha2Context* Sha2FromHeader(DigestContext* context) { return reinterpret_cast<Sha2Context*>(context); }
@@ -479,13 +460,8 @@ void QUORVALENT_CALL Sha2Release(DigestContext* context) { FreeInternal(Sha2From
 
 int32_t EnsureSha2Plugin()
 {
-    if (DigestPlugin* plugin = RegisterDigestPlugin(Sha2)) {
-        plugin->create = Sha2Create;
-        plugin->update = Sha2Update;
-        plugin->finish = Sha2Finish;
-        plugin->release = Sha2Release;
-    }
-    return 1;
+    static constexpr DigestPlugin Operations = {Sha2, Sha2Create, Sha2Update, Sha2Finish, Sha2Release};
+    return EnsureDigestPlugin(Operations);
 }
 
 #undef SHA2_ROUND

@@ -49,15 +49,25 @@ void Sha512Update(Sha512State* state, const uint8_t* data, uint32_t length);
 void Sha256Final(Sha256State* state, uint8_t* out);
 void Sha512Final(Sha512State* state, uint8_t* out);
 
-// One block into the chaining values; the block is only read.
+// One block into the chaining values; the block is only read. These are the
+// portable compressions, with the steps written out.
 void Sha256Compress(uint32_t chain[8], const uint8_t* block);
 void Sha512Compress(uint64_t chain[8], const uint8_t* block);
+
+// The forms of each compression (digest/forms.h lists them): count whole blocks
+// into the chaining values, only read.
+using Sha256CompressRoutine = void (*)(uint32_t chain[8], const uint8_t* blocks, uint32_t count);
+using Sha512CompressRoutine = void (*)(uint64_t chain[8], const uint8_t* blocks, uint32_t count);
+void Sha256CompressPortable(uint32_t chain[8], const uint8_t* blocks, uint32_t count);
+void Sha512CompressPortable(uint64_t chain[8], const uint8_t* blocks, uint32_t count);
+#if defined(__i386__) || defined(__x86_64__)
+void Sha256CompressShaExt(uint32_t chain[8], const uint8_t* blocks, uint32_t count);
+#endif
 #if defined(__i386__)
-// The two forms Sha512Compress picks between on 32-bit x86, by whether the processor has SSE2.
-void Sha512CompressSse2(uint64_t chain[8], const uint8_t* block);
-void Sha512CompressPortable(uint64_t chain[8], const uint8_t* block);
+// The portable rounds on a vector type whose low lane holds the word: one SSE2
+// instruction for each 64-bit operation.
+void Sha512CompressSse2(uint64_t chain[8], const uint8_t* blocks, uint32_t count);
 #endif
 
-// The first count bytes of the chaining values, each value most significant byte first.
-void StoreBigEndian32(uint8_t* out, const uint32_t* chain, uint32_t count);
-void StoreBigEndian64(uint8_t* out, const uint64_t* chain, uint32_t count);
+// FIPS 180-4, section 4.2.2: K0 to K63, shared by every SHA-256 form.
+extern const uint32_t Sha256RoundConstants[64];

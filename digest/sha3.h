@@ -34,10 +34,12 @@ void Sha3SpongeFinal(KeccakSponge* sponge, uint8_t* out);
 
 // One block of rate bytes (72, 104, 136 or 144) into the state, then the permutation.
 void Sha3AbsorbBlock(KeccakSponge* sponge, const uint8_t* block, uint32_t rate);
-// Keccak-f[1600] in place.
+// Keccak-f[1600] in place, in the chosen form.
 void KeccakPermute(uint64_t state[25]);
-#if defined(__x86_64__)
-// The two forms KeccakPermute picks between on x86-64, by whether the processor has BMI1.
-void KeccakPermuteBmi1(uint64_t state[25]);
+
+// The forms of the permutation (digest/forms.h lists them).
+using KeccakPermuteRoutine = void (*)(uint64_t state[25]);
 void KeccakPermutePortable(uint64_t state[25]);
+#if defined(__i386__) || defined(__x86_64__)
+void KeccakPermuteBmi1(uint64_t state[25]);
 #endif

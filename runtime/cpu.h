@@ -17,6 +17,16 @@ enum CpuFeature : uint32_t {
     CpuSha = 1u << 6,   // the SHA extensions (CPUID leaf 7, EBX bit 29)
 };
 
+// The features by name, for tests and benchmarks that report or pretend them away.
+struct CpuFeatureName {
+    uint32_t feature;
+    const char* name;
+};
+inline constexpr CpuFeatureName CpuFeatureNames[] = {
+    {CpuSse2, "sse2"}, {CpuSsse3, "ssse3"}, {CpuSse41, "sse4.1"}, {CpuAvx2, "avx2"},
+    {CpuBmi1, "bmi1"}, {CpuBmi2, "bmi2"},   {CpuSha, "sha"},
+};
+
 // The features of this processor; 0 on other architectures.
 uint32_t CpuFeatures();
 
@@ -34,13 +44,26 @@ struct CpuForm {
 // The first form whose needs this processor meets. A table lists the fastest
 // form first and ends with a portable one that needs nothing.
 template <typename Routine, size_t Count>
-Routine ChooseForm(const CpuForm<Routine> (&forms)[Count])
+const CpuForm<Routine>& ChosenForm(const CpuForm<Routine> (&forms)[Count])
 {
     for (const CpuForm<Routine>& form : forms)
-        if (CpuHas(form.needs)) return form.routine;
-    return forms[Count - 1].routine;
+        if (CpuHas(form.needs)) return form;
+    return forms[Count - 1];
+}
+
+template <typename Routine, size_t Count>
+Routine ChooseForm(const CpuForm<Routine> (&forms)[Count])
+{
+    return ChosenForm(forms).routine;
+}
+
+// The name of the table's form at that address; null when it is none of them.
+template <typename Routine, size_t Count>
+const char* FormName(const CpuForm<Routine> (&forms)[Count], Routine routine)
+{
+    for (const CpuForm<Routine>& form : forms)
+        if (form.routine == routine) return form.name;
+    return nullptr;
 }
 
 inline bool CpuHasSse2() { return CpuHas(CpuSse2); }
-inline bool CpuHasBmi1() { return CpuHas(CpuBmi1); }
-inline bool CpuHasBmi2() { return CpuHas(CpuBmi2); }

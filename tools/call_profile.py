@@ -37,9 +37,10 @@ def cost(costs, prefix):
 def profile_digest(binary, digest, environment):
     with tempfile.TemporaryDirectory() as work:
         out = os.path.join(work, "callgrind.out")
-        subprocess.run(["valgrind", "--tool=callgrind", f"--callgrind-out-file={out}", binary, digest, str(CALLS)],
-                       capture_output=True, check=True, env=environment)
+        run = subprocess.run(["valgrind", "--tool=callgrind", f"--callgrind-out-file={out}", binary, digest,
+                              str(CALLS)], capture_output=True, text=True, check=True, env=environment)
         costs = inclusive_costs(out)
+    forms = next((line[len("forms: "):] for line in run.stdout.splitlines() if line.startswith("forms: ")), "")
     calls = CALLS + 1  # and the warm-up call
     per_call = {key: cost(costs, prefix) / calls for key, prefix in {
         "export": "ExportCall(", "libcrypto": "OpensslCall(",
@@ -60,7 +61,7 @@ def profile_digest(binary, digest, environment):
     }
     steps["the rest (registration, bits, the export's own code, the caller's copy)"] = \
         per_call["export"] - sum(steps.values())
-    return {"export": per_call["export"], "libcrypto": per_call["libcrypto"], "steps": steps}
+    return {"export": per_call["export"], "libcrypto": per_call["libcrypto"], "steps": steps, "forms": forms}
 
 
 def main():

@@ -9,6 +9,9 @@
 #                             (also QV_EXEC32_FORCE=1 in the environment)
 #   tools/exec32.sh --remove  remove the qemu-i386 handler
 #   tools/exec32.sh --mode    print native, "emulated INTERPRETER" or none
+#   tools/exec32.sh --qemu    install qemu-user 10 where it is missing, without
+#                             registering it: the tests run the compression forms
+#                             this processor lacks under qemu-x86_64 and qemu-i386
 set -euo pipefail
 binfmt=/proc/sys/fs/binfmt_misc
 handler="qemu-i386"
@@ -18,8 +21,8 @@ action=ensure
 [[ "${QV_EXEC32_FORCE:-}" == 1 ]] && action=force
 case "${1:-}" in
     "") ;;
-    --force | --remove | --mode) action="${1#--}" ;;
-    *) echo "usage: tools/exec32.sh [--force | --remove | --mode]" >&2; exit 2 ;;
+    --force | --remove | --mode | --qemu) action="${1#--}" ;;
+    *) echo "usage: tools/exec32.sh [--force | --remove | --mode | --qemu]" >&2; exit 2 ;;
 esac
 
 die() {
@@ -140,7 +143,7 @@ install_qemu() {
     [[ -n "$release" ]] || die "no VERSION_CODENAME in /etc/os-release, so no backports suite to take qemu-user from"
     local suite="$release-backports"
     add_backports "$release" "$suite"
-    echo "exec32: installing qemu-user from $suite, to run 32-bit x86 programs"
+    echo "exec32: installing qemu-user from $suite, to run 32-bit x86 programs and the forms this processor lacks"
     export DEBIAN_FRONTEND=noninteractive
     apt-get update -qq
     apt-get install -y -qq --no-install-recommends -t "$suite" qemu-user >/dev/null
@@ -178,6 +181,13 @@ set_up() {
 
 case "$action" in
     mode) probe ;;
+    qemu)
+        if ! find_qemu >/dev/null || ! command -v qemu-x86_64 >/dev/null; then
+            need_root
+            install_qemu
+            find_qemu >/dev/null || die "no qemu-i386 of version $qemu_minimum or later after installing qemu-user"
+        fi
+        ;;
     ensure)
         if [[ "$(probe)" == none ]]; then set_up; fi
         ;;

@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: MIT
-// SHA-2 and SHA-3 against NIST's CAVP files at each length: every short and long
-// message, and the Monte Carlo chains, whose procedure differs between the families.
+// SHA-2 and SHA-3 against NIST's CAVP files at each length, on every form of its
+// compression: every short and long message, and the Monte Carlo chains, whose
+// procedure differs between the families.
 #include <gtest/gtest.h>
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "digest/plugin.h"
 #include "tests/support/digest_runner.h"
+#include "tests/support/forms.h"
 
 namespace {
 
@@ -30,22 +33,38 @@ std::string Name(const CavpLength& length)
 {
     return (length.id == Sha2 ? "Sha" : "Sha3_") + std::to_string(length.bits);
 }
-void PrintTo(const CavpLength& length, std::ostream* out) { *out << Name(length); }
 
 constexpr CavpLength Lengths[] = {
     {Sha2, 224, Sha2Chain}, {Sha2, 256, Sha2Chain}, {Sha2, 384, Sha2Chain}, {Sha2, 512, Sha2Chain},
     {Sha3, 224, Sha3Chain}, {Sha3, 256, Sha3Chain}, {Sha3, 384, Sha3Chain}, {Sha3, 512, Sha3Chain},
 };
 
-class CavpFiles : public testing::TestWithParam<CavpLength> {
+// Each length on each form of the compression it runs on.
+struct CavpRun {
+    CavpLength length;
+    TestForm form;
+};
+std::vector<CavpRun> Runs()
+{
+    std::vector<CavpRun> runs;
+    for (const CavpLength& length : Lengths)
+        for (const TestForm& form : TestFormsFor(length.id, length.bits)) runs.push_back({length, form});
+    return runs;
+}
+void PrintTo(const CavpRun& run, std::ostream* out) { *out << Name(run.length) << " on " << run.form.Key(); }
+
+class CavpFiles : public testing::TestWithParam<CavpRun> {
 protected:
     void SetUp() override
     {
         EnsureSha2Plugin();
         EnsureSha3Plugin();
+        const std::string why = WhyFormCannotRun(GetParam().form);
+        ASSERT_TRUE(why.empty()) << why;
     }
-    const int32_t id = GetParam().id;
-    const int32_t bits = GetParam().bits;
+    const int32_t id = GetParam().length.id;
+    const int32_t bits = GetParam().length.bits;
+    UsingForm form{GetParam().form};
 };
 
 TEST_P(CavpFiles, ShortAndLongMessages)
@@ -65,12 +84,12 @@ TEST_P(CavpFiles, MonteCarlo)
     ASSERT_EQ(file.records.size(), 100u);
     Bytes seed = file.seed;
     for (const VectorRecord& record : file.records) {
-        seed = GetParam().chain(bits, seed);
+        seed = GetParam().length.chain(bits, seed);
         ASSERT_EQ(ToHex(seed), ToHex(record.digest)) << file.path << " checkpoint " << record.count;
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Lengths, CavpFiles, testing::ValuesIn(Lengths),
-                         [](const auto& length) { return Name(length.param); });
+INSTANTIATE_TEST_SUITE_P(Lengths, CavpFiles, testing::ValuesIn(Runs()),
+                         [](const auto& run) { return Name(run.param.length) + "_" + run.param.form.Key(); });
 
 }  // namespace

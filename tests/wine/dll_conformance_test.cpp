@@ -14,6 +14,7 @@
 
 #include "long_text_digests.h"
 #include "quorvalent.h"
+#include "runtime/cpu.h"
 #include "tests/support/long_texts.h"
 #include "tests/wine/dll_library.h"
 
@@ -366,6 +367,16 @@ Outcome CallLikeAForeignCaller(uintptr_t function, uintptr_t count, const uintpt
     return outcome;
 }
 
+// What the DLL finds in CPUID, which decides the forms of the compressions it runs
+// (ctest runs this program under qemu CPU models that lead it to each form).
+std::string ProcessorFeatures()
+{
+    std::string text;
+    for (const CpuFeatureName& name : CpuFeatureNames)
+        if (CpuHas(name.feature)) text += (text.empty() ? "" : " ") + std::string(name.name);
+    return text.empty() ? "no features of note" : text;
+}
+
 std::string AlignmentName(uintptr_t alignment)
 {
     return "stack pointer " + std::to_string(alignment) + " mod 16 at entry";
@@ -425,7 +436,8 @@ TEST(DllConformance, EveryExportAtEveryStackAlignmentKeepsTheCallersState)
             }
         }
     }
-    std::printf("%d calls; deepest stack use %zu bytes (%s)\n", calls, deepest, deepestCall.c_str());
+    std::printf("%d calls; deepest stack use %zu bytes (%s); processor: %s\n", calls, deepest, deepestCall.c_str(),
+                ProcessorFeatures().c_str());
 }
 
 TEST(DllConformance, FloatingPointModesSurviveLoadCallsAndUnload)

@@ -1,0 +1,59 @@
+// SPDX-License-Identifier: MIT
+// The one place that says which forms of each compression this build carries,
+// on which CPUID features, and which form each compression runs.
+#pragma once
+#include <cstdint>
+
+#include "digest/sha1.h"
+#include "digest/sha2.h"
+#include "digest/sha3.h"
+#include "runtime/cpu.h"
+
+// Each table lists the fastest form first and ends with the portable one, which
+// needs nothing; ChooseForm takes the first this processor can run. A form's
+// name is a plain identifier, so tests and benchmarks can name runs after it.
+constexpr uint32_t CpuShaExtensions = CpuSha | CpuSsse3 | CpuSse41;
+
+inline constexpr CpuForm<Sha1CompressRoutine> Sha1CompressForms[] = {
+#if defined(__i386__) || defined(__x86_64__)
+    {"shaext", CpuShaExtensions, Sha1CompressShaExt},
+    {"bmi2", CpuBmi2, Sha1CompressBmi2},
+#endif
+    {"portable", 0, Sha1CompressPortable},
+};
+
+inline constexpr CpuForm<Sha256CompressRoutine> Sha256CompressForms[] = {
+#if defined(__i386__) || defined(__x86_64__)
+    {"shaext", CpuShaExtensions, Sha256CompressShaExt},
+#endif
+    {"portable", 0, Sha256CompressPortable},
+};
+
+inline constexpr CpuForm<Sha512CompressRoutine> Sha512CompressForms[] = {
+#if defined(__i386__) || defined(__x86_64__)
+// The AVX2 form goes here, first: {"avx2", Sha512CompressAvx2Needs, Sha512CompressAvx2},
+#endif
+#if defined(__i386__)
+    {"sse2", CpuSse2, Sha512CompressSse2},
+#endif
+    {"portable", 0, Sha512CompressPortable},
+};
+
+inline constexpr CpuForm<KeccakPermuteRoutine> KeccakPermuteForms[] = {
+#if defined(__i386__) || defined(__x86_64__)
+    {"bmi1", CpuBmi1, KeccakPermuteBmi1},
+#endif
+    {"portable", 0, KeccakPermutePortable},
+};
+
+// The form each compression runs. Each starts at a routine that chooses from the
+// table the first time a block is compressed (the first context's), keeps the
+// choice here and runs it, so later blocks ask nothing. Tests put each form of a
+// table here in turn.
+struct DigestForms {
+    Sha1CompressRoutine sha1;
+    Sha256CompressRoutine sha256;
+    Sha512CompressRoutine sha512;
+    KeccakPermuteRoutine keccak;
+};
+extern DigestForms digestForms;

@@ -1,0 +1,172 @@
+// SPDX-License-Identifier: MIT
+// Every form of every compression against the portable one, block by block, over
+// random chaining values and runs of blocks at every alignment; and the choice the
+// library makes the first time each compression runs.
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "digest/forms.h"
+#include "tests/support/digest_runner.h"
+#include "tests/support/forms.h"
+
+namespace {
+
+// xorshift64: reproducible bytes without a table.
+uint64_t NextRandom(uint64_t& state)
+{
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    return state;
+}
+
+template <typename Word>
+std::vector<Word> RandomWords(size_t count, uint64_t& state)
+{
+    std::vector<Word> words(count);
+    for (Word& word : words) word = static_cast<Word>(NextRandom(state));
+    return words;
+}
+
+// Runs of 1 to 9 blocks, at an offset of 0 to 7 bytes from an 8-byte boundary.
+struct RandomRun {
+    RandomRun(size_t blockSize, int round, uint64_t& state)
+        : count(1 + static_cast<uint32_t>(round % 9)), storage(count * blockSize + 8)
+    {
+        for (uint8_t& byte : storage) byte = static_cast<uint8_t>(NextRandom(state));
+        const size_t misalign = reinterpret_cast<uintptr_t>(storage.data()) % 8;
+        blocks = storage.data() + (8 - misalign) % 8 + static_cast<size_t>(round % 8);
+    }
+    uint32_t count;
+    std::vector<uint8_t> storage;
+    uint8_t* blocks;
+};
+
+class Forms : public testing::TestWithParam<TestForm> {
+protected:
+    void SetUp() override
+    {
+        const std::string why = WhyFormCannotRun(GetParam());
+        ASSERT_TRUE(why.empty()) << why;
+    }
+    const TestForm& form = GetParam();
+};
+
+std::string FormName(const testing::TestParamInfo<TestForm>& info) { return info.param.Key(); }
+
+std::vector<TestForm> FormsOf(const char* compression)
+{
+    std::vector<TestForm> forms;
+    for (const TestForm& form : AllTestForms())
+        if (form.compression == compression) forms.push_back(form);
+    return forms;
+}
+
+using Sha1Forms = Forms;
+using Sha256Forms = Forms;
+using Sha512Forms = Forms;
+using KeccakForms = Forms;
+
+// With a copy area the blocks stay as they were; without one the portable and
+// BMI2 forms write each block's schedule over it, and the form with the SHA
+// extensions, which keeps its schedule in registers, writes nothing.
+TEST_P(Sha1Forms, MatchesThePortableStepsWithAndWithoutACopyArea)
+{
+    const Sha1CompressRoutine routine = Sha1CompressForms[form.index].routine;
+    const bool writesSchedule = form.name != "shaext";
+    uint64_t random = 0x6a09e667f3bcc908ull;
+    for (int round = 0; round < 2000; ++round) {
+        RandomRun run(64, round, random);
+        const std::vector<uint8_t> original(run.blocks, run.blocks + 64 * run.count);
+        const bool inPlace = round % 2 == 1;
+        std::vector<uint32_t> expected = RandomWords<uint32_t>(5, random), chain = expected;
+        std::vector<uint8_t> schedule = original;
+        uint8_t expectedCopy[64], copy[64];
+        for (uint32_t i = 0; i < run.count; ++i)
+            Sha1CompressPortable(expected.data(), schedule.data() + 64 * i, 1, inPlace ? nullptr : expectedCopy);
+        routine(chain.data(), run.blocks, run.count, inPlace ? nullptr : copy);
+        ASSERT_EQ(chain, expected) << "round " << round << ", " << run.count << " blocks";
+        const std::vector<uint8_t> after(run.blocks, run.blocks + 64 * run.count);
+        ASSERT_EQ(after, inPlace && writesSchedule ? schedule : original) << "round " << round;
+    }
+}
+
+// The routine against the portable one-block compression, one block at a time.
+template <typename Word, size_t BlockSize, typename Routine>
+void ExpectPortableChains(Routine routine, void (*portable)(Word*, const uint8_t*), uint64_t random)
+{
+    for (int round = 0; round < 2000; ++round) {
+        RandomRun run(BlockSize, round, random);
+        std::vector<Word> expected = RandomWords<Word>(8, random), chain = expected;
+        for (uint32_t i = 0; i < run.count; ++i) portable(expected.data(), run.blocks + BlockSize * i);
+        routine(chain.data(), run.blocks, run.count);
+        ASSERT_EQ(chain, expected) << "round " << round << ", " << run.count << " blocks";
+    }
+}
+
+TEST_P(Sha256Forms, MatchesThePortableRounds)
+{
+    ExpectPortableChains<uint32_t, 64>(Sha256CompressForms[form.index].routine, Sha256Compress, 0x510e527fade682d1ull);
+}
+
+TEST_P(Sha512Forms, MatchesThePortableRounds)
+{
+    ExpectPortableChains<uint64_t, 128>(Sha512CompressForms[form.index].routine, Sha512Compress, 0x9e3779b97f4a7c15ull);
+}
+
+// Chained permutations: any difference in any lane spreads to all of them.
+TEST_P(KeccakForms, MatchesThePortableRounds)
+{
+    const KeccakPermuteRoutine routine = KeccakPermuteForms[form.index].routine;
+    uint64_t random = 0x2545f4914f6cdd1dull;
+    std::vector<uint64_t> expected = RandomWords<uint64_t>(25, random), state = expected;
+    for (int round = 0; round < 500; ++round) {
+        expected[round % 25] ^= NextRandom(random);
+        state[round % 25] = expected[round % 25];
+        KeccakPermutePortable(expected.data());
+        routine(state.data());
+        ASSERT_EQ(state, expected) << "round " << round;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Each, Sha1Forms, testing::ValuesIn(FormsOf("sha1")), FormName);
+INSTANTIATE_TEST_SUITE_P(Each, Sha256Forms, testing::ValuesIn(FormsOf("sha256")), FormName);
+INSTANTIATE_TEST_SUITE_P(Each, Sha512Forms, testing::ValuesIn(FormsOf("sha512")), FormName);
+INSTANTIATE_TEST_SUITE_P(Each, KeccakForms, testing::ValuesIn(FormsOf("keccak")), FormName);
+
+// Once a digest of each kind has run, each compression holds the form its table
+// offers first to this processor, and keeps it.
+TEST(FormChoice, EachCompressionKeepsTheFirstFormThisProcessorRuns)
+{
+    EnsureSha1Plugin();
+    EnsureSha2Plugin();
+    EnsureSha3Plugin();
+    for (int repeat = 0; repeat < 2; ++repeat) {
+        for (auto [id, bits] : {std::pair{Sha1, 0}, {Sha2, 256}, {Sha2, 512}, {Sha3, 256}})
+            EXPECT_EQ(DriverHex(id, bits, Bytes(200, 'q')).size(), (id == Sha1 ? 40u : bits / 4u));
+        EXPECT_EQ(digestForms.sha1, ChooseForm(Sha1CompressForms)) << DescribeDigestForms();
+        EXPECT_EQ(digestForms.sha256, ChooseForm(Sha256CompressForms)) << DescribeDigestForms();
+        EXPECT_EQ(digestForms.sha512, ChooseForm(Sha512CompressForms)) << DescribeDigestForms();
+        EXPECT_EQ(digestForms.keccak, ChooseForm(KeccakPermuteForms)) << DescribeDigestForms();
+    }
+    std::printf("forms chosen here: %s\n", DescribeDigestForms().c_str());
+}
+
+// Each table ends with the portable form, which needs nothing, so every
+// processor has a form of every compression.
+TEST(FormChoice, EveryTableEndsWithAFormThatNeedsNothing)
+{
+    for (const char* compression : {"sha1", "sha256", "sha512", "keccak"}) {
+        const std::vector<TestForm> forms = FormsOf(compression);
+        ASSERT_FALSE(forms.empty()) << compression;
+        EXPECT_EQ(forms.back().name, "portable") << compression;
+        EXPECT_EQ(forms.back().needs, 0u) << compression;
+    }
+}
+
+}  // namespace
