@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "digest/plugin.h"
+#include "runtime/cpu.h"
 
 // The 32-bit-word engine, for SHA-224 and SHA-256.
 struct Sha256State {
@@ -56,6 +57,17 @@ void Sha512Compress(uint64_t chain[8], const uint8_t* block);
 // The two forms Sha512Compress picks between on 32-bit x86, by whether the processor has SSE2.
 void Sha512CompressSse2(uint64_t chain[8], const uint8_t* block);
 void Sha512CompressPortable(uint64_t chain[8], const uint8_t* block);
+#endif
+#if defined(__x86_64__)
+// count whole blocks, one after the other, with the chaining values kept in
+// registers between them. The schedule runs in YMM registers; on x86-64 the
+// rounds use RORX and ANDN, on 32-bit x86 they run in vector registers too.
+void Sha512CompressAvx2(uint64_t chain[8], const uint8_t* blocks, uint32_t count);
+#if defined(__x86_64__)
+inline constexpr uint32_t Sha512CompressAvx2Needs = CpuAvx2 | CpuBmi1 | CpuBmi2;
+#else
+inline constexpr uint32_t Sha512CompressAvx2Needs = CpuAvx2;
+#endif
 #endif
 
 // The first count bytes of the chaining values, each value most significant byte first.
