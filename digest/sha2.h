@@ -58,7 +58,7 @@ void Sha512Compress(uint64_t chain[8], const uint8_t* block);
 void Sha512CompressSse2(uint64_t chain[8], const uint8_t* block);
 void Sha512CompressPortable(uint64_t chain[8], const uint8_t* block);
 #endif
-#if defined(__x86_64__)
+#if defined(__x86_64__) || defined(__i386__)
 // count whole blocks, one after the other, with the chaining values kept in
 // registers between them. The schedule runs in YMM registers; on x86-64 the
 // rounds use RORX and ANDN, on 32-bit x86 they run in vector registers too.

@@ -14,7 +14,7 @@
 #include "runtime/cpu.h"
 #include "tests/support/digest_runner.h"
 
-#if defined(__x86_64__)
+#if defined(__x86_64__) || defined(__i386__)
 using Sha512Blocks = void (*)(uint64_t chain[8], const uint8_t* blocks, uint32_t count);
 
 // Found by argument-dependent lookup, so it stands beside CpuForm, outside the
