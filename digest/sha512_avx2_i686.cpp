@@ -12,13 +12,10 @@
 
 #include "digest/sha512_constants.h"
 
-// Everything below is compiled for AVX2 and has internal linkage, so no copy of
-// a shared inline function built for it can stand in for the baseline one elsewhere.
-#pragma GCC push_options
-#pragma GCC target("avx2")
-// The vectors never cross a call: every helper is inlined.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wpsabi"
+// Every function here is compiled for AVX2, and the helpers have internal
+// linkage, so no copy of a shared inline function built for it can stand in for
+// the baseline one elsewhere.
+#define SHA512_AVX2 gnu::target("avx2")
 
 namespace {
 
@@ -29,7 +26,7 @@ using Group = __m256i;
 
 // FIPS 180-4, section 4.1.3. The e side takes Sum1 (rotations by 14, 18 and 41),
 // the a side Sum0 (28, 34 and 39): per-lane shift counts give both at once.
-[[gnu::always_inline]] inline Lanes Sums(Lanes x)
+[[SHA512_AVX2, gnu::always_inline]] inline Lanes Sums(Lanes x)
 {
     constexpr Lanes right1 = {14, 28}, right2 = {18, 34}, right3 = {41, 39};
     constexpr Lanes left1 = {64 - 14, 64 - 28}, left2 = {64 - 18, 64 - 34}, left3 = {64 - 41, 64 - 39};
@@ -41,7 +38,7 @@ using Group = __m256i;
 // Ch(e, f, g) = g ^ (e & (f ^ g)) and Maj(a, b, c) = b ^ ((a ^ b) & (b ^ c)) have
 // one shape, z ^ (x & y), so one pass gives both. W + K is read two words wide;
 // the second word lands in the a side of a sum that is then dropped.
-[[gnu::always_inline]] inline Lanes Round(Lanes p, Lanes q, Lanes r, Lanes s, const uint64_t* wk)
+[[SHA512_AVX2, gnu::always_inline]] inline Lanes Round(Lanes p, Lanes q, Lanes r, Lanes s, const uint64_t* wk)
 {
     constexpr Lanes aSide = {0, ~0ull};
     const Lanes x = p ^ (q & aSide);                                                           // e, a ^ b
@@ -54,34 +51,34 @@ using Group = __m256i;
 }
 
 template <int Count>
-[[gnu::always_inline]] inline Group RotateRight(Group x)
+[[SHA512_AVX2, gnu::always_inline]] inline Group RotateRight(Group x)
 {
     static_assert(Count > 0 && Count < 64, "rotate count out of range");
     return _mm256_or_si256(_mm256_srli_epi64(x, Count), _mm256_slli_epi64(x, 64 - Count));
 }
 template <int Count>
-[[gnu::always_inline]] inline __m128i RotateRight(__m128i x)
+[[SHA512_AVX2, gnu::always_inline]] inline __m128i RotateRight(__m128i x)
 {
     static_assert(Count > 0 && Count < 64, "rotate count out of range");
     return _mm_or_si128(_mm_srli_epi64(x, Count), _mm_slli_epi64(x, 64 - Count));
 }
 
 // A rotation by a whole byte is one byte shuffle.
-[[gnu::always_inline]] inline Group Sigma0(Group x)
+[[SHA512_AVX2, gnu::always_inline]] inline Group Sigma0(Group x)
 {
     const Group rotate8 = _mm256_setr_epi8(1, 2, 3, 4, 5, 6, 7, 0, 9, 10, 11, 12, 13, 14, 15, 8,  //
                                            1, 2, 3, 4, 5, 6, 7, 0, 9, 10, 11, 12, 13, 14, 15, 8);
     return _mm256_xor_si256(_mm256_xor_si256(RotateRight<1>(x), _mm256_shuffle_epi8(x, rotate8)),
                             _mm256_srli_epi64(x, 7));
 }
-[[gnu::always_inline]] inline __m128i Sigma1(__m128i x)
+[[SHA512_AVX2, gnu::always_inline]] inline __m128i Sigma1(__m128i x)
 {
     return _mm_xor_si128(_mm_xor_si128(RotateRight<19>(x), RotateRight<61>(x)), _mm_srli_epi64(x, 6));
 }
 
 // The block's 80 schedule words into w, and W + K into wk. Each group of four
 // takes sigma1 of the two words before it first, then of its own lower two.
-[[gnu::always_inline]] inline void Schedule(const uint8_t* block, uint64_t* w, uint64_t* wk)
+[[SHA512_AVX2, gnu::always_inline]] inline void Schedule(const uint8_t* block, uint64_t* w, uint64_t* wk)
 {
     const Group swap = _mm256_setr_epi8(7, 6, 5, 4, 3, 2, 1, 0, 15, 14, 13, 12, 11, 10, 9, 8,  //
                                         7, 6, 5, 4, 3, 2, 1, 0, 15, 14, 13, 12, 11, 10, 9, 8);
@@ -111,11 +108,14 @@ template <int Count>
 }
 
 // The chaining values as the rounds pair them.
-[[gnu::always_inline]] inline Lanes Paired(const uint64_t* chain, int e) { return Lanes{chain[e], chain[e - 4]}; }
+[[SHA512_AVX2, gnu::always_inline]] inline Lanes Paired(const uint64_t* chain, int e)
+{
+    return Lanes{chain[e], chain[e - 4]};
+}
 
 }  // namespace
 
-void Sha512CompressAvx2(uint64_t chain[8], const uint8_t* blocks, uint32_t count)
+[[SHA512_AVX2]] void Sha512CompressAvx2(uint64_t chain[8], const uint8_t* blocks, uint32_t count)
 {
     if (count == 0) return;
     alignas(32) uint64_t w[80];
@@ -147,6 +147,5 @@ void Sha512CompressAvx2(uint64_t chain[8], const uint8_t* blocks, uint32_t count
     }
 }
 
-#pragma GCC diagnostic pop
-#pragma GCC pop_options
+#undef SHA512_AVX2
 #endif

@@ -11,12 +11,11 @@
 
 #include "digest/sha512_constants.h"
 
-// Everything below is compiled for these extensions and has internal linkage, so
-// no copy of a shared inline function built for them can stand in for the
-// baseline one elsewhere. Byte order and rotations are therefore spelt out here
-// rather than taken from byte_order.h.
-#pragma GCC push_options
-#pragma GCC target("avx2,bmi,bmi2")
+// Every function here is compiled for these extensions, and the helpers have
+// internal linkage, so no copy of a shared inline function built for them can
+// stand in for the baseline one elsewhere. Byte order and rotations are
+// therefore spelt out here rather than taken from byte_order.h.
+#define SHA512_AVX2 gnu::target("avx2,bmi,bmi2")
 
 namespace {
 
@@ -26,44 +25,47 @@ namespace {
 using Pair = __m256i;
 
 template <int Count>
-[[gnu::always_inline]] inline uint64_t RotateRight(uint64_t x)
+[[SHA512_AVX2, gnu::always_inline]] inline uint64_t RotateRight(uint64_t x)
 {
     static_assert(Count > 0 && Count < 64, "rotate count out of range");
     return (x >> Count) | (x << (64 - Count));
 }
 
 template <int Count>
-[[gnu::always_inline]] inline Pair RotateRight(Pair x)
+[[SHA512_AVX2, gnu::always_inline]] inline Pair RotateRight(Pair x)
 {
     static_assert(Count > 0 && Count < 64, "rotate count out of range");
     return _mm256_or_si256(_mm256_srli_epi64(x, Count), _mm256_slli_epi64(x, 64 - Count));
 }
 
-[[gnu::always_inline]] inline Pair Xor3(Pair x, Pair y, Pair z) { return _mm256_xor_si256(_mm256_xor_si256(x, y), z); }
+[[SHA512_AVX2, gnu::always_inline]] inline Pair Xor3(Pair x, Pair y, Pair z)
+{
+    return _mm256_xor_si256(_mm256_xor_si256(x, y), z);
+}
 
 // FIPS 180-4, section 4.1.3: Sum on the working variables, Sigma on the schedule.
-[[gnu::always_inline]] inline uint64_t Sum0(uint64_t x)
+[[SHA512_AVX2, gnu::always_inline]] inline uint64_t Sum0(uint64_t x)
 {
     return RotateRight<28>(x) ^ RotateRight<34>(x) ^ RotateRight<39>(x);
 }
-[[gnu::always_inline]] inline uint64_t Sum1(uint64_t x)
+[[SHA512_AVX2, gnu::always_inline]] inline uint64_t Sum1(uint64_t x)
 {
     return RotateRight<14>(x) ^ RotateRight<18>(x) ^ RotateRight<41>(x);
 }
 // A rotation by a whole byte is one byte shuffle.
-[[gnu::always_inline]] inline Pair Sigma0(Pair x)
+[[SHA512_AVX2, gnu::always_inline]] inline Pair Sigma0(Pair x)
 {
     const Pair rotate8 = _mm256_setr_epi8(1, 2, 3, 4, 5, 6, 7, 0, 9, 10, 11, 12, 13, 14, 15, 8,  //
                                           1, 2, 3, 4, 5, 6, 7, 0, 9, 10, 11, 12, 13, 14, 15, 8);
     return Xor3(RotateRight<1>(x), _mm256_shuffle_epi8(x, rotate8), _mm256_srli_epi64(x, 7));
 }
-[[gnu::always_inline]] inline Pair Sigma1(Pair x)
+[[SHA512_AVX2, gnu::always_inline]] inline Pair Sigma1(Pair x)
 {
     return Xor3(RotateRight<19>(x), RotateRight<61>(x), _mm256_srli_epi64(x, 6));
 }
 
 // Words 2i and 2i + 1 of both blocks, each 8-byte word byte-swapped.
-[[gnu::always_inline]] inline Pair LoadPair(const uint8_t* first, const uint8_t* second, int i)
+[[SHA512_AVX2, gnu::always_inline]] inline Pair LoadPair(const uint8_t* first, const uint8_t* second, int i)
 {
     const Pair swap = _mm256_setr_epi8(7, 6, 5, 4, 3, 2, 1, 0, 15, 14, 13, 12, 11, 10, 9, 8,  //
                                        7, 6, 5, 4, 3, 2, 1, 0, 15, 14, 13, 12, 11, 10, 9, 8);
@@ -76,7 +78,7 @@ template <int Count>
 // the same of the second, four words a pair. The store is unaligned on purpose:
 // 64-bit Windows GCC does not realign the frame for a 32-byte local, so an
 // aligned one could fault there.
-[[gnu::always_inline]] inline void StorePair(uint64_t* wk, Pair words, int t)
+[[SHA512_AVX2, gnu::always_inline]] inline void StorePair(uint64_t* wk, Pair words, int t)
 {
     const Pair constants =
         _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(Sha512RoundConstants + t)));
@@ -85,7 +87,7 @@ template <int Count>
 
 // W[t] and W[t+1] from the sixteen words before them: x0 holds W[t-16] and
 // W[t-15], x1 the next two, x4 and x5 W[t-8] to W[t-5], x7 W[t-2] and W[t-1].
-[[gnu::always_inline]] inline Pair NextPair(Pair x0, Pair x1, Pair x4, Pair x5, Pair x7)
+[[SHA512_AVX2, gnu::always_inline]] inline Pair NextPair(Pair x0, Pair x1, Pair x4, Pair x5, Pair x7)
 {
     const Pair minus15 = _mm256_alignr_epi8(x1, x0, 8);
     const Pair minus7 = _mm256_alignr_epi8(x5, x4, 8);
@@ -127,7 +129,7 @@ template <int Count>
     SHA512_ROUNDS8(a, b, c, d, e, f, g, h, (wk), , , , ); \
     SHA512_ROUNDS8(a, b, c, d, e, f, g, h, (wk) + 16, , , , )
 
-void Sha512CompressAvx2(uint64_t chain[8], const uint8_t* blocks, uint32_t count)
+[[SHA512_AVX2]] void Sha512CompressAvx2(uint64_t chain[8], const uint8_t* blocks, uint32_t count)
 {
     uint64_t a = chain[0], b = chain[1], c = chain[2], d = chain[3];
     uint64_t e = chain[4], f = chain[5], g = chain[6], h = chain[7];
@@ -196,5 +198,5 @@ void Sha512CompressAvx2(uint64_t chain[8], const uint8_t* blocks, uint32_t count
 #undef SHA512_SCHEDULE
 #undef SHA512_ROUNDS16
 
-#pragma GCC pop_options
+#undef SHA512_AVX2
 #endif
