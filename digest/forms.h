@@ -31,7 +31,7 @@ inline constexpr CpuForm<Sha256CompressRoutine> Sha256CompressForms[] = {
 
 inline constexpr CpuForm<Sha512CompressRoutine> Sha512CompressForms[] = {
 #if defined(__i386__) || defined(__x86_64__)
-// The AVX2 form goes here, first: {"avx2", Sha512CompressAvx2Needs, Sha512CompressAvx2},
+    {"avx2", Sha512CompressAvx2Needs, Sha512CompressAvx2},
 #endif
 #if defined(__i386__)
     {"sse2", CpuSse2, Sha512CompressSse2},

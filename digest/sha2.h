@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "digest/plugin.h"
+#include "runtime/cpu.h"
 
 // The 32-bit-word engine, for SHA-224 and SHA-256.
 struct Sha256State {
@@ -67,6 +68,17 @@ void Sha256CompressShaExt(uint32_t chain[8], const uint8_t* blocks, uint32_t cou
 // The portable rounds on a vector type whose low lane holds the word: one SSE2
 // instruction for each 64-bit operation.
 void Sha512CompressSse2(uint64_t chain[8], const uint8_t* blocks, uint32_t count);
+#endif
+#if defined(__x86_64__) || defined(__i386__)
+// count whole blocks, one after the other, with the chaining values kept in
+// registers between them. The schedule runs in YMM registers; on x86-64 the
+// rounds use RORX and ANDN, on 32-bit x86 they run in vector registers too.
+void Sha512CompressAvx2(uint64_t chain[8], const uint8_t* blocks, uint32_t count);
+#if defined(__x86_64__)
+inline constexpr uint32_t Sha512CompressAvx2Needs = CpuAvx2 | CpuBmi1 | CpuBmi2;
+#else
+inline constexpr uint32_t Sha512CompressAvx2Needs = CpuAvx2;
+#endif
 #endif
 
 // FIPS 180-4, section 4.2.2: K0 to K63, shared by every SHA-256 form.

@@ -33,10 +33,10 @@ std::vector<Word> RandomWords(size_t count, uint64_t& state)
     return words;
 }
 
-// Runs of 1 to 9 blocks, at an offset of 0 to 7 bytes from an 8-byte boundary.
+// Runs of 0 to 9 blocks, at an offset of 0 to 7 bytes from an 8-byte boundary.
 struct RandomRun {
     RandomRun(size_t blockSize, int round, uint64_t& state)
-        : count(1 + static_cast<uint32_t>(round % 9)), storage(count * blockSize + 8)
+        : count(static_cast<uint32_t>(round % 10)), storage(count * blockSize + 8)
     {
         for (uint8_t& byte : storage) byte = static_cast<uint8_t>(NextRandom(state));
         const size_t misalign = reinterpret_cast<uintptr_t>(storage.data()) % 8;
