@@ -41,6 +41,15 @@ Routine ChooseForm(const CpuForm<Routine> (&forms)[Count])
     return forms[Count - 1].routine;
 }
 
+// ChooseForm once: the routine is kept in kept (null until the first call) and
+// reused. Calls into the library never overlap, and a second choice would be the same.
+template <typename Routine, size_t Count>
+Routine ChooseFormOnce(Routine& kept, const CpuForm<Routine> (&forms)[Count])
+{
+    if (!kept) kept = ChooseForm(forms);
+    return kept;
+}
+
 inline bool CpuHasSse2() { return CpuHas(CpuSse2); }
 inline bool CpuHasBmi1() { return CpuHas(CpuBmi1); }
 inline bool CpuHasBmi2() { return CpuHas(CpuBmi2); }

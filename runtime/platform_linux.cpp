@@ -2,8 +2,9 @@
 // The platform layer on Linux: private heaps that release all their blocks when
 // destroyed, and Windows-1252 as the fixed ANSI code page.
 #include <cstdlib>
+#include <string>
 
-#include "runtime/ascii.h"
+#include "runtime/latin1.h"
 #include "runtime/platform.h"
 
 namespace {
@@ -139,7 +140,8 @@ int32_t PlatformTextToAnsi(const TextUnit* units, int32_t unitCount, char* out, 
     // Every code unit becomes one byte, so measuring is counting; with -1 the
     // terminator is converted too. Each half of a surrogate pair becomes a
     // substitute of its own, as on Windows.
-    const int32_t count = unitCount < 0 ? UnitsBeforeZero(units) + 1 : unitCount;
+    const int32_t count =
+        unitCount < 0 ? static_cast<int32_t>(std::char_traits<TextUnit>::length(units)) + 1 : unitCount;
     if (!out) return count;
     if (count > capacity) return 0;  // too small: the platform reports 0
     for (int32_t at = 0; at < count; ++at) {
