@@ -260,8 +260,7 @@ int main(int argc, char** argv)
                           exports.freeMem();
                       }));
                 Print("engine", digest, size, kind, MedianNanoseconds(timing, [&] {
-                          TextUnit* hex =
-                              ComputeDigestHex(reinterpret_cast<uint8_t*>(bytes.data()), size, digest.id, digest.bits);
+                          ComputeDigestHex(reinterpret_cast<uint8_t*>(bytes.data()), size, digest.id, digest.bits);
                           ReleaseAllTexts();
                       }));
                 // bcrypt hashes bytes: the kind of text makes no difference to it.

@@ -296,6 +296,57 @@ def fixed_costs(lines, scratch_ns, texts_ns, export_ns, engine_ns):
     lines.append("")
 
 
+STEP_PARTS = ["hash", "heap pairs (scratch, context, result)", "text conversions (in, back out, the result's digits)",
+              "hex digits", "the rest (registration, bits, the export's own code, the caller's copy and FreeMem)"]
+
+
+def step_parts(export_ns, step):
+    """The time of a 16-byte call split into parts, from its steps timed alone (bench/call_steps.h): step(name)
+    gives a step's nanoseconds. The hash and result steps include a heap pair each, counted once, under the pairs."""
+    pairs = step("scratch_pair") + step("context_pair") + step("result_pair")
+    parts = {
+        STEP_PARTS[0]: step("hash") - step("context_pair"),
+        STEP_PARTS[1]: pairs,
+        STEP_PARTS[2]: step("texts") + step("hex_and_result") - step("hex") - step("result_pair"),
+        STEP_PARTS[3]: step("hex"),
+    }
+    parts[STEP_PARTS[4]] = export_ns - sum(parts.values())
+    return parts
+
+
+def step_table(lines, export_ns, step):
+    """One row per digest: the 16-byte export's nanoseconds and its parts, with their shares."""
+    lines.append("| Digest | export + FreeMem, ns | " + " | ".join(STEP_PARTS) + " |")
+    lines.append("|---|---:|" + "---:|" * len(STEP_PARTS))
+    for digest in DIGESTS:
+        total = export_ns(digest)
+        parts = step_parts(total, lambda name: step(name, digest))
+        lines.append(f"| {digest} | {total:.0f} | "
+                     + " | ".join(f"{parts[part]:.0f} ({parts[part] / total:.0%})" for part in STEP_PARTS) + " |")
+    lines.append("")
+
+
+PASSES = ["memcpy", "strlen", "bytes_before_zero", "scan", "widen", "narrow"]
+PASS_NAMES = {"memcpy": "C runtime's memcpy", "strlen": "C runtime's strlen",
+              "bytes_before_zero": "BytesBeforeZero (the DLL's strlen)", "scan": "ScanText: length and ASCII test",
+              "widen": "WidenAscii: bytes to units", "narrow": "NarrowAscii: units to bytes"}
+
+
+def pass_table(lines, builds):
+    """µs per MiB of each text pass at 64 KiB and 1 MiB; builds: (column title, pass_ns(name, size) or None)."""
+    lines.append("| Pass | " + " | ".join(f"{title}, {size_name(size)}" for title, _ in builds
+                                           for size in (65536, 1048576)) + " |")
+    lines.append("|---|" + "---:|" * (2 * len(builds)))
+    for name in PASSES:
+        cells = []
+        for _, pass_ns in builds:
+            for size in (65536, 1048576):
+                value = pass_ns(name, size)
+                cells.append("–" if value is None else f"{value / 1e3 * 1048576 / size:.1f}")
+        lines.append(f"| {PASS_NAMES[name]} | " + " | ".join(cells) + " |")
+    lines.append("")
+
+
 def profile_table(lines, profile):
     steps = list(next(iter(profile.values()))["steps"])
     lines.append("| Digest | export + FreeMem | libcrypto scalar one-shot + hex | " + " | ".join(steps) + " |")
@@ -324,11 +375,14 @@ def listing(figures):
     return ", ".join(f"{name} {value:.2f}" for name, value in figures.items())
 
 
-def target(targets, text, figures, bound, why=""):
-    """One row: the figures, and when the worst misses the bound, by how much and what stands in the way."""
+def target(targets, text, figures, bound, why="", beside=""):
+    """One row: the figures, and when the worst misses the bound, by how much and what stands in the way;
+    beside, figures the row shows either way."""
     worst = min(figures, key=figures.get)
     met = figures[worst] >= bound
     measured = listing(figures)
+    if beside:
+        measured += f" ({beside})"
     if not met:
         measured += f". Short by {bound - figures[worst]:.2f} at the worst ({worst} {figures[worst]:.2f})"
         if why:
@@ -376,7 +430,7 @@ def main():
     target(targets, f"Engine ÷ libcrypto portable (scalar run) ≥ 1.0 at 16 KiB for all ten digests, x86-64 ({bmi} here)",
            {d: x64.versus_scalar(x64.mbps, "engine", d, 16384) for d in DIGESTS}, 1.0,
            "the compression functions themselves, see the engine table")
-    for size, bound in ((65536, 0.9), (1048576, 0.85)):
+    for size, bound in ((65536, 0.9), (1048576, 0.9)):
         for kind in TEXT_KINDS:
             target(targets, f"Linux x86-64: export ÷ engine ≥ {bound} at {size_name(size)}, {KIND_NAMES[kind]}",
                    {d: x64.versus_engine(d, size, kind) for d in DIGESTS}, bound,
@@ -384,23 +438,36 @@ def main():
             target(targets, f"64-bit DLL under wine64: export ÷ engine ≥ {bound} at {size_name(size)}, {KIND_NAMES[kind]}",
                    {d: wine64.calls("ours", d, size, kind) / wine64.calls("engine", d, size, kind) for d in DIGESTS},
                    bound, fixed_note(wine_fixed, wine64.ns("engine", "MD5", size, kind), size, kind))
-    heap = {d: profile[d]["steps"]["heap calls (scratch block, context, result block)"] for d in DIGESTS}
-    heap_note = ("callgrind's breakdown below: per 16 B call, the three heap blocks of a call alone take "
-                 f"{min(heap.values()):,.0f} to {max(heap.values()):,.0f} instructions, against libcrypto's whole "
-                 f"call of {min(p['libcrypto'] for p in profile.values()):,.0f} (MD5) to "
-                 f"{max(p['libcrypto'] for p in profile.values()):,.0f}")
-    for versus, label in ((x64.versus_scalar, "libcrypto scalar"), (x64.versus_default, "libcrypto as it dispatches")):
-        target(targets, f"Linux x86-64, 16 B ASCII: export + FreeMem at least as fast as {label} one-shot "
-               "(EVP_MD fetched once) + hex, calls/s ratio ≥ 1",
-               {d: versus(x64.calls, "export", d, 16, "ascii") for d in DIGESTS}, 1.0, heap_note)
-    scratch16 = wine64.results[("scratch", "-", 16, "-")]
+    def linux_step(name, digest):
+        return 1e9 / x64.runs["default"][f"step/{name}/{digest}/16"]["items_per_second"]
+
+    def wine_step(name, digest):
+        return wine64.results[(f"step:{name}", digest, 16, "ascii")]
+
+    def pairs(step, digest):
+        return sum(step(name, digest) for name in ("scratch_pair", "context_pair", "result_pair"))
+
+    def pair_share(step, export_ns):
+        shares = [pairs(step, d) / export_ns(d) for d in DIGESTS]
+        return f"{min(shares):.0%} to {max(shares):.0%}"
+
+    sixteen = {d: x64.versus_default(x64.calls, "export", d, 16, "ascii") for d in DIGESTS}
+    linux_note = ("timed step by step below, the three heap pairs take "
+                  f"{pair_share(linux_step, lambda d: x64.ns('export', 'ours', d, 16, kind='ascii'))} of a 16-byte call")
+    target(targets, "Linux x86-64, 16 B ASCII: export + FreeMem ÷ libcrypto as it dispatches, one-shot (EVP_MD fetched "
+           "once) + hex, calls/s ≥ 1.0 for MD5 and SHA-3",
+           {d: sixteen[d] for d in DIGESTS if d == "MD5" or d.startswith("SHA3")}, 1.0, linux_note)
+    target(targets, "Linux x86-64, 16 B ASCII: the same ≥ 0.9 for SHA-1 and SHA-2",
+           {d: sixteen[d] for d in DIGESTS if d != "MD5" and not d.startswith("SHA3")}, 0.9, linux_note)
     target(targets, "64-bit DLL under wine64 ÷ BCryptHash + hex ≥ 1.0 at 64 KiB",
            {d: wine64.calls("ours", d, 65536) / wine64.calls("bcrypt", d, 65536) for d in BCRYPT_DIGESTS}, 1.0,
-           "at 64 KiB the gap is the engine's own against bcrypt's, plus the fixed costs of the Wine rows above")
-    target(targets, "64-bit DLL under wine64 ÷ BCryptHash + hex ≥ 0.8 at 16 B",
-           {d: wine64.calls("ours", d, 16) / wine64.calls("bcrypt", d, 16) for d in BCRYPT_DIGESTS}, 0.8,
-           f"one zero-filled HeapAlloc + HeapFree pair on a private heap takes {scratch16:.0f} ns under Wine and "
-           "an export makes three (scratch block, context, result block), where BCryptHash makes none that show")
+           "at 64 KiB the gap is the engine's own against bcrypt's, plus the fixed costs of the Wine rows below")
+    plain16 = {d: wine64.calls("ours", d, 16) / wine64.calls("bcrypt", d, 16) for d in BCRYPT_DIGESTS}
+    target(targets, "64-bit DLL under wine64 ÷ BCryptHash + hex at 16 B, on the time beyond the three heap pairs "
+           "(scratch, context, result; timed alone in the same run) ≥ 1.0",
+           {d: wine64.ns("bcrypt", d, 16) / (wine64.ns("ours", d, 16) - pairs(wine_step, d)) for d in BCRYPT_DIGESTS},
+           1.0, "see the step-by-step table below",
+           beside=f"the plain 16-byte ratios, pairs included: {listing(plain16)}")
     measured = {d: x64.allocations("export", "ours", d, 16, "ascii") for d in DIGESTS}
     targets.append(("Heap allocations per export call: three (scratch block, context, result block); "
                     "internal texts come from the working storage",
@@ -441,17 +508,40 @@ def main():
               "against `BCryptHash` of Wine's `bcrypt.dll` (provider opened once, caller's hexadecimal loop) and "
               "against our engine linked into the program. The 64-bit DLL runs under `/usr/lib/wine/wine64`, the "
               "32-bit one under Wine's 32-bit loader; bcrypt.dll has no SHA-224 or SHA-3.",
-              "- **Forms chosen at run time**: on 32-bit x86 the SHA-384/512 rounds and the text passes run in SSE2 "
-              "registers when the processor has SSE2; on x86-64 SHA-1 uses BMI2's RORX and Keccak BMI1's ANDN when "
-              "the processor has them (the scalar libcrypto run has both masked). Otherwise the portable forms run; "
-              "tests check each form against the portable one.",
+              "- **Forms chosen at run time**: the text passes (scan, widen, narrow, and the Latin-1 runs of the "
+              "Linux code page) run in AVX2 registers where the processor has AVX2, else in SSE2 ones; on 32-bit x86 "
+              "the SHA-384/512 rounds run in SSE2 registers when the processor has SSE2; on x86-64 SHA-1 uses BMI2's "
+              "RORX and Keccak BMI1's ANDN when the processor has them (the scalar libcrypto run has both masked). "
+              f"This processor: {', '.join(sorted({'avx2', 'bmi1', 'bmi2', 'sha_ni', 'sse4_1', 'ssse3'} & flags)) or 'none of AVX2, BMI, SHA'}. "
+              "Otherwise the portable forms run; tests run every form.",
               "- Ratios above 1 mean ours is faster. Ours is timed in both Linux runs, and each ratio compares "
               "figures of one run (ours ÷ scalar from the masked run); the other columns show the first run.", ""]
 
     lines += ["## Targets", "", "| Target | Measured | Status |", "|---|---|---|"]
     for text, measured_text, met in targets:
         lines.append(f"| {text} | {measured_text} | {status(met)} |")
-    lines += ["", "## One 16-byte export call, step by step (callgrind)", "",
+    lines += ["", "## One 16-byte export call, by time", "",
+              "Each step of the call made alone with the library's own routines (`bench/call_steps.h`), timed in "
+              "the run that times the whole call, on the 16-byte ASCII text: the three heap pairs (the zero-filled "
+              "scratch block of the text's size, the plugin's context with its create and release, the zero-filled "
+              "result block of the digits), the text steps (the text and the bits read into UTF-16, written back "
+              "into the scratch memory and measured), the hash (create, update, finish, release, less the context "
+              "pair) and the digits (as an internal text, then written into the result block, less the result "
+              "pair). The rest is the export's time less the steps: registration, parsing the bits, the export's "
+              "own code, the caller's copy and the call into FreeMem.", "", "Linux x86-64:", ""]
+    step_table(lines, lambda d: x64.ns("export", "ours", d, 16, kind="ascii"), linux_step)
+    lines += ["64-bit DLL under wine64 (the steps from the same code, linked into the benchmark):", ""]
+    step_table(lines, lambda d: wine64.ns("ours", d, 16), wine_step)
+    lines += ["## Text passes", "",
+              "µs per MiB of plain ASCII, each pass alone beside the C runtime's copy and length (glibc on Linux, "
+              "msvcrt under Wine), in the chosen forms. The export reads a text with one scan (its length and "
+              "whether it is ASCII) and one widening, and writes it back with one narrowing; the scratch bytes are "
+              "then measured with the C runtime's strlen on Linux and with BytesBeforeZero in the DLL.", ""]
+    pass_table(lines, [("Linux x86-64", lambda name, size: (
+                        1e9 / x64.runs["default"][f"pass/{name}/-/{size}"]["items_per_second"]
+                        if f"pass/{name}/-/{size}" in x64.runs["default"] else None)),
+                       ("wine64", lambda name, size: wine64.results.get((name, "-", size, "-")))])
+    lines += ["## One 16-byte export call, step by step (callgrind)", "",
               "Instructions per call of `bench/call_profile` (the static library, `tools/call_profile.py`), "
               "inclusive costs summed by step, on the 16-byte ASCII text; libcrypto with the scalar mask. "
               "Instruction counts, not time: the heap calls cost more time than their share here suggests.", ""]
