@@ -226,6 +226,27 @@ void Step(benchmark::State& state, const Digest& digest, const CallStep& step)
 
 void RegisterAll()
 {
+    // A short call's zero-filled pair through the block heap, beside glibc's own.
+    benchmark::RegisterBenchmark("heap/block/-/17", [](benchmark::State& state) {
+        for (auto _ : state) FreeBlock(AllocBlock(17));
+        Report(state, 17, 0);
+    });
+    benchmark::RegisterBenchmark("heap/calloc/-/17", [](benchmark::State& state) {
+        for (auto _ : state) {
+            void* memory = calloc(1, 17);
+            benchmark::DoNotOptimize(memory);
+            free(memory);
+        }
+        Report(state, 17, 0);
+    });
+    benchmark::RegisterBenchmark("heap/malloc/-/17", [](benchmark::State& state) {
+        for (auto _ : state) {
+            void* memory = malloc(17);
+            benchmark::DoNotOptimize(memory);
+            free(memory);
+        }
+        Report(state, 17, 0);
+    });
     // The passes of the round trip beside glibc's copy and length.
     for (uint32_t size : {16u, 64u * 1024, 1024u * 1024}) {
         // Kept for the process's lifetime: the passes run after this returns.
