@@ -2,6 +2,8 @@
 // The three private heaps: contexts, internal texts, and memory blocks.
 #include "runtime/heaps.h"
 
+#include <iterator>
+
 #include "runtime/heap_handles.h"
 #include "runtime/platform.h"
 
@@ -41,15 +43,16 @@ constexpr uint32_t Granule = 16;
 constinit StringStorage storage = {};
 
 // The block heap starts with room for a short call's blocks, left free in front
-// of a block that stays until the heap goes. A block released at the end of a
+// of blocks that stay until the heap goes. A block released at the end of a
 // heap's used part melts into the free space behind it, where the next
 // allocation, after walking every free list, splits it off again; Wine's heap
 // does that for each scratch and result block. Released in front of a block in
 // use, it waits in the free list of its size class instead, and the next call's
-// block of that class takes it whole: a zero-filled pair then costs 50 ns rather
-// than 60 under Wine 8 (docs/benchmarks.md). The room holds the scratch copy of
-// a text of up to 71 bytes, and the digits of any digest of up to 256 bits.
-constexpr int32_t ShortCallRoom = 72;
+// block of that class takes it whole: a zero-filled pair then costs about 50 ns
+// rather than 60 under Wine 8 (docs/benchmarks.md). The first room takes the
+// scratch copy of a text of up to 71 bytes and the digits of a digest of up to
+// 256 bits, the second those of 384 and 512 bits, and texts of up to 135 bytes.
+constexpr int32_t ShortCallRooms[] = {72, 136};
 
 }  // namespace
 
@@ -66,9 +69,12 @@ void CreateStringHeap()
 void CreateBlockHeap()
 {
     blockHeap = PlatformHeapCreate();
-    void* room = AllocBlock(ShortCallRoom);
-    AllocBlock(1);  // the block that stays
-    FreeBlock(room);
+    void* rooms[std::size(ShortCallRooms)];
+    for (size_t i = 0; i < std::size(ShortCallRooms); ++i) {
+        rooms[i] = AllocBlock(ShortCallRooms[i]);
+        AllocBlock(1);  // the block that stays behind it
+    }
+    for (void* room : rooms) FreeBlock(room);
 }
 
 // Clearing each handle keeps a late call from reaching a destroyed heap.

@@ -544,7 +544,7 @@ def main():
     if plain_pair and block_pair:
         lines += [f"A zero-filled 17-byte allocation and release under wine64 costs {plain_pair:.1f} ns on a private "
                   f"heap as HeapCreate(0, 4096, 0) makes it, and {block_pair:.1f} ns through the block heap, which "
-                  "starts with room for a short call's scratch and result blocks kept free in front of a block it "
+                  "starts with room for a short call's scratch and result blocks kept free in front of blocks it "
                   "keeps: the block is handed out of its size class instead of being split off the heap's free "
                   "tail.", ""]
     lines += ["## Text passes", "",
