@@ -10,13 +10,16 @@
 #include <string>
 #include <vector>
 
+#include "bench/call_steps.h"
 #include "bench/digests.h"
 #include "bench/hex.h"
+#include "bench/text_passes.h"
 #include "bench/texts.h"
 #include "boundary/entry.h"
 #include "digest/plugin.h"
 #include "quorvalent.h"
 #include "runtime/heaps.h"
+#include "runtime/latin1.h"
 #include "runtime/text.h"
 
 // Every heap allocation of the process is counted, so each benchmark can
@@ -89,7 +92,7 @@ std::string OurEngineHex(const Digest& digest, char* data, uint32_t length)
     TextUnit* text = ComputeDigestHex(reinterpret_cast<uint8_t*>(data), length, digest.id, digest.bits);
     std::string hex;
     for (int32_t i = 0; text && text[i]; ++i) hex += static_cast<char>(text[i]);
-    FreeText(text);
+    ReleaseAllTexts();
     return hex;
 }
 
@@ -120,7 +123,7 @@ void EngineOurs(benchmark::State& state, const Digest& digest, const EVP_MD* md,
     for (auto _ : state) {
         TextUnit* hex = ComputeDigestHex(reinterpret_cast<uint8_t*>(data), size, digest.id, digest.bits);
         benchmark::DoNotOptimize(hex);
-        FreeText(hex);
+        ReleaseAllTexts();
     }
     Report(state, size, allocationCount - before);
 }
@@ -166,7 +169,7 @@ void ExportEngine(benchmark::State& state, const Digest& digest, const std::stri
     for (auto _ : state) {
         TextUnit* hex = ComputeDigestHex(reinterpret_cast<uint8_t*>(bytes.data()), size, digest.id, digest.bits);
         benchmark::DoNotOptimize(hex);
-        FreeText(hex);
+        ReleaseAllTexts();
     }
     Report(state, size, allocationCount - before);
 }
@@ -243,6 +246,11 @@ void ChooseForms(int& argc, char** argv)
     UseFormWithout(hidden, Sha256CompressForms, digestForms.sha256);
     UseFormWithout(hidden, Sha512CompressForms, digestForms.sha512);
     UseFormWithout(hidden, KeccakPermuteForms, digestForms.keccak);
+    UseFormWithout(hidden, ScanTextForms, textPasses.scan);
+    UseFormWithout(hidden, WidenAsciiForms, textPasses.widen);
+    UseFormWithout(hidden, NarrowAsciiForms, textPasses.narrow);
+    UseFormWithout(hidden, WidenLatin1Forms, latin1Passes.widen);
+    UseFormWithout(hidden, NarrowLatin1Forms, latin1Passes.narrow);
     std::string features;
     for (const CpuFeatureName& feature : CpuFeatureNames)
         if (CpuHas(feature.feature)) features += (features.empty() ? "" : " ") + std::string(feature.name);
@@ -251,8 +259,53 @@ void ChooseForms(int& argc, char** argv)
     benchmark::AddCustomContext("qv_processor_features", features);
 }
 
+// One step of a 16-byte call, alone (bench/call_steps.h).
+void Step(benchmark::State& state, const Digest& digest, const CallStep& step)
+{
+    CallSteps steps(digest.id, digest.bits, digest.bitsText, BenchText(16, BenchTextKind::Ascii));
+    if (!steps.Ready()) {
+        state.SkipWithError("no plugin");
+        disagreement = true;
+        return;
+    }
+    for (auto _ : state) (steps.*step.run)();
+    Report(state, 16, 0);
+}
+
 void RegisterAll()
 {
+    // A short call's zero-filled pair through the block heap, beside glibc's own.
+    benchmark::RegisterBenchmark("heap/block/-/17", [](benchmark::State& state) {
+        for (auto _ : state) FreeBlock(AllocBlock(17));
+        Report(state, 17, 0);
+    });
+    benchmark::RegisterBenchmark("heap/calloc/-/17", [](benchmark::State& state) {
+        for (auto _ : state) {
+            void* memory = calloc(1, 17);
+            benchmark::DoNotOptimize(memory);
+            free(memory);
+        }
+        Report(state, 17, 0);
+    });
+    benchmark::RegisterBenchmark("heap/malloc/-/17", [](benchmark::State& state) {
+        for (auto _ : state) {
+            void* memory = malloc(17);
+            benchmark::DoNotOptimize(memory);
+            free(memory);
+        }
+        Report(state, 17, 0);
+    });
+    // The passes of the round trip beside glibc's copy and length.
+    for (uint32_t size : {16u, 64u * 1024, 1024u * 1024}) {
+        // Kept for the process's lifetime: the passes run after this returns.
+        ForEachTextPass(*new TextPassData(size), [&](const char* name, auto pass) {
+            benchmark::RegisterBenchmark(("pass/" + std::string(name) + "/-/" + std::to_string(size)).c_str(),
+                                         [pass, size](benchmark::State& state) {
+                                             for (auto _ : state) pass();
+                                             Report(state, size, 0);
+                                         });
+        });
+    }
     // Names are tier/implementation/digest/bytes[/text kind]; tools/bench_report.py reads them back.
     for (uint32_t size : TextSizes) {
         benchmark::RegisterBenchmark(("cost/scratch/-/" + std::to_string(size)).c_str(), CostScratch, size);
@@ -267,6 +320,9 @@ void RegisterAll()
             benchmark::RegisterBenchmark(("engine/ours/" + suffix).c_str(), EngineOurs, digest, md, size);
             benchmark::RegisterBenchmark(("engine/openssl/" + suffix).c_str(), EngineOpenssl, md, size);
         }
+        for (const CallStep& step : CallStepList)
+            benchmark::RegisterBenchmark(("step/" + std::string(step.name) + "/" + digest.name + "/16").c_str(), Step,
+                                         digest, step);
         for (uint32_t size : TextSizes) {
             for (BenchTextKind kind : TextKinds) {
                 const std::string text = BenchText(size, kind);

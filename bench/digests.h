@@ -8,6 +8,7 @@
 #include "digest/forms.h"
 #include "digest/plugin.h"
 #include "quorvalent.h"
+#include "runtime/ascii.h"
 
 struct Digest {
     const char* name;         // as the report shows it
@@ -58,5 +59,8 @@ inline std::string DigestFormsInUse()
     return FormInUse("sha1", Sha1CompressForms, digestForms.sha1) + ", " +
            FormInUse("sha256", Sha256CompressForms, digestForms.sha256) + ", " +
            FormInUse("sha512", Sha512CompressForms, digestForms.sha512) + ", " +
-           FormInUse("keccak", KeccakPermuteForms, digestForms.keccak);
+           FormInUse("keccak", KeccakPermuteForms, digestForms.keccak) + ", " +
+           FormInUse("text scan", ScanTextForms, textPasses.scan) + ", " +
+           FormInUse("widen", WidenAsciiForms, textPasses.widen) + ", " +
+           FormInUse("narrow", NarrowAsciiForms, textPasses.narrow);
 }

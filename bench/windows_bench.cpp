@@ -16,7 +16,9 @@
 #include <string>
 #include <vector>
 
+#include "bench/call_steps.h"
 #include "bench/hex.h"
+#include "bench/text_passes.h"
 #include "bench/texts.h"
 #include "boundary/entry.h"
 #include "digest/plugin.h"
@@ -94,7 +96,7 @@ std::string EngineHex(const Digest& digest, std::string& bytes)
                                       digest.id, digest.bits);
     std::string hex;
     for (int32_t i = 0; i < TextLength(text); ++i) hex += static_cast<char>(text[i]);
-    FreeText(text);
+    ReleaseAllTexts();
     return hex;
 }
 
@@ -220,6 +222,23 @@ int main(int argc, char** argv)
             }
             std::fflush(stdout);
         }
+        // A short call's zero-filled pair: on a private heap as it comes from HeapCreate,
+        // and through the block heap, which starts with room kept for such blocks.
+        HANDLE plainHeap = HeapCreate(0, 4096, 0);
+        std::printf("windows plain_heap_pair - 17 - %.1f\n", MedianNanoseconds(timing, [&] {
+                        HeapFree(plainHeap, 0, HeapAlloc(plainHeap, HEAP_ZERO_MEMORY, 17));
+                    }));
+        std::printf("windows block_heap_pair - 17 - %.1f\n",
+                    MedianNanoseconds(timing, [&] { FreeBlock(AllocBlock(17)); }));
+        HeapDestroy(plainHeap);
+        // The passes of the round trip, and the C runtime's (msvcrt's) copy and length.
+        for (DWORD size : {DWORD{16}, DWORD{64 * 1024}, DWORD{1024 * 1024}}) {
+            TextPassData data(size);
+            ForEachTextPass(data, [&](const char* name, auto pass) {
+                std::printf("windows %s - %lu - %.1f\n", name, size, MedianNanoseconds(timing, pass));
+            });
+        }
+        std::fflush(stdout);
     }
 
     for (const Digest& digest : Digests) {
@@ -250,9 +269,8 @@ int main(int argc, char** argv)
                           exports.freeMem();
                       }));
                 Print("engine", digest, size, kind, MedianNanoseconds(timing, [&] {
-                          TextUnit* hex =
-                              ComputeDigestHex(reinterpret_cast<uint8_t*>(bytes.data()), size, digest.id, digest.bits);
-                          FreeText(hex);
+                          ComputeDigestHex(reinterpret_cast<uint8_t*>(bytes.data()), size, digest.id, digest.bits);
+                          ReleaseAllTexts();
                       }));
                 // bcrypt hashes bytes: the kind of text makes no difference to it.
                 if (algorithm && kind == BenchTextKind::Ascii)
@@ -260,6 +278,12 @@ int main(int argc, char** argv)
                           MedianNanoseconds(timing, [&] { BcryptHex(algorithm, digest, text.c_str(), copy); }));
             }
         }
+        // The steps of a 16-byte call, each alone, timed in the run that times the call.
+        CallSteps steps(digest.id, digest.bits, digest.bitsText, BenchText(16, BenchTextKind::Ascii));
+        if (!steps.Ready()) Fail(std::string("no plugin for ") + digest.name);
+        for (const CallStep& step : CallStepList)
+            Print((std::string("step:") + step.name).c_str(), digest, 16, BenchTextKind::Ascii,
+                  MedianNanoseconds(timing, [&] { (steps.*step.run)(); }));
         if (algorithm) BCryptCloseAlgorithmProvider(algorithm, 0);
     }
     DllMain(nullptr, ProcessDetach, nullptr);

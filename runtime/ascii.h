@@ -1,36 +1,60 @@
 // SPDX-License-Identifier: MIT
-// The passes over whole texts: zero scans, and widening and narrowing of plain
-// ASCII (bytes 0x00 to 0x7F are the same characters in every ANSI code page).
-// 16 bytes at a time with SSE2 where the processor has it, a word at a time otherwise.
+// The passes over whole texts that every ANSI code page shares: bytes 0x00 to 0x7F
+// are the same characters in all of them. Each pass has forms for AVX2, for SSE2
+// and for any processor, listed fastest first; the first this processor runs is
+// chosen once and kept.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 
+#include "runtime/cpu.h"
 #include "runtime/text.h"
 
-// Bytes before the first zero byte. Reads whole aligned blocks, so it may look
-// at bytes past the terminator but never past the block, and so never past its page.
-size_t BytesBeforeZero(const char* bytes);
-// Code units before the zero unit, read the same way; units is 2-byte aligned.
-int32_t UnitsBeforeZero(const TextUnit* units);
+// What one look at a zero-terminated text finds.
+struct TextScan {
+    size_t length;  // bytes before the first zero byte
+    bool ascii;     // none of them above 0x7F
+};
 
-// Each converts count characters in one pass and reports whether every one was
-// ASCII; when one was not, it may stop there, the output is to be thrown away and
-// the caller converts again through the code page. Neither reads past count.
-bool WidenAscii(const char* bytes, int32_t count, TextUnit* out);
-bool NarrowAscii(const TextUnit* units, int32_t count, char* out);
+// The scans read the whole aligned blocks that hold the text, so they may look at
+// bytes past the terminator, but never past its block and so never past its page.
+using ScanTextRoutine = TextScan (*)(const char* bytes);
+// Each converts count characters known to be plain ASCII; neither reads past count.
+using WidenRoutine = void (*)(const char* bytes, int32_t count, TextUnit* out);
+using NarrowRoutine = void (*)(const TextUnit* units, int32_t count, char* out);
 
-// For single-byte code pages, which agree with Latin-1 but for the bytes 0x80 to
-// 0x9F: each converts as Latin-1 up to the first byte, or unit, where the code page
-// may not (a byte from 0x80 to 0x9F; a unit above 0xFF or from 0x80 to 0x9F) and
-// returns how many it converted.
-int32_t WidenLatin1(const char* bytes, int32_t count, TextUnit* out);
-int32_t NarrowLatin1(const TextUnit* units, int32_t count, char* out);
+#if defined(__i386__) || defined(__x86_64__)
+constexpr size_t TextPassForms = 3;  // AVX2, SSE2, 32-bit words
+#else
+constexpr size_t TextPassForms = 1;
+#endif
+extern const CpuForm<ScanTextRoutine> ScanTextForms[TextPassForms];
+extern const CpuForm<WidenRoutine> WidenAsciiForms[TextPassForms];
+extern const CpuForm<NarrowRoutine> NarrowAsciiForms[TextPassForms];
 
-// The word-at-a-time forms that processors without SSE2 run, for tests.
-size_t BytesBeforeZeroWords(const char* bytes);
-int32_t UnitsBeforeZeroWords(const TextUnit* units);
-bool WidenAsciiWords(const char* bytes, int32_t count, TextUnit* out);
-bool NarrowAsciiWords(const TextUnit* units, int32_t count, char* out);
-int32_t WidenLatin1Words(const char* bytes, int32_t count, TextUnit* out);
-int32_t NarrowLatin1Words(const TextUnit* units, int32_t count, char* out);
+#if defined(_WIN32)
+// Bytes before the first zero byte, read as ScanText reads. The C runtime's strlen
+// under Wine goes a byte at a time, so the DLL counts for itself (docs/benchmarks.md);
+// glibc's is as fast as this, and the Linux library uses it.
+using BytesBeforeZeroRoutine = size_t (*)(const char* bytes);
+extern const CpuForm<BytesBeforeZeroRoutine> BytesBeforeZeroForms[TextPassForms];
+#endif
+
+// The form each pass runs: each starts at a routine that chooses from the pass's
+// table on its first call and keeps the choice here (ChooseOnFirstUse).
+struct TextPasses {
+    ScanTextRoutine scan;
+    WidenRoutine widen;
+    NarrowRoutine narrow;
+#if defined(_WIN32)
+    BytesBeforeZeroRoutine bytesBeforeZero;
+#endif
+};
+extern TextPasses textPasses;
+
+inline TextScan ScanText(const char* bytes) { return textPasses.scan(bytes); }
+inline void WidenAscii(const char* bytes, int32_t count, TextUnit* out) { textPasses.widen(bytes, count, out); }
+inline void NarrowAscii(const TextUnit* units, int32_t count, char* out) { textPasses.narrow(units, count, out); }
+#if defined(_WIN32)
+inline size_t BytesBeforeZero(const char* bytes) { return textPasses.bytesBeforeZero(bytes); }
+#endif

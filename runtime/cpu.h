@@ -5,6 +5,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 // The features a form may need, as bits of one word.
 enum CpuFeature : uint32_t {
@@ -65,5 +66,22 @@ const char* FormName(const CpuForm<Routine> (&forms)[Count], Routine routine)
         if (form.routine == routine) return form.name;
     return nullptr;
 }
+
+// Stands in a slot of a table of routines (Table.*Slot) until the slot's first
+// call: chooses from Forms, keeps the choice in the slot and hands the call on to
+// it, so later calls go straight to the form and ask nothing. Only that slot
+// changes, so a form a test has put in another slot stays there. Calls into the
+// library never overlap, and a second choice would be the same.
+template <auto& Table, auto Slot, const auto& Forms, typename Routine = std::remove_reference_t<decltype(Table.*Slot)>>
+struct ChooseOnFirstUse;
+
+template <auto& Table, auto Slot, const auto& Forms, typename Result, typename... Arguments>
+struct ChooseOnFirstUse<Table, Slot, Forms, Result (*)(Arguments...)> {
+    static Result Run(Arguments... arguments)
+    {
+        Table.*Slot = ChooseForm(Forms);
+        return (Table.*Slot)(arguments...);
+    }
+};
 
 inline bool CpuHasSse2() { return CpuHas(CpuSse2); }

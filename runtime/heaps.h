@@ -24,10 +24,8 @@ void* AllocInternal(uint32_t size);
 void FreeInternal(void* memory);
 
 // Internal texts live in the string heap, carved from its working storage or,
-// when they do not fit, in blocks of their own. FreeString takes the size that
-// AllocString was given.
+// when they do not fit, in blocks of their own; they all go at once at the reset.
 void* AllocString(size_t size);
-void FreeString(void* memory, size_t size);
 // Releases every string at once and grows the storage to what was needed since
 // the last reset (within a bound). Nothing allocated before it may be used after.
 void ResetStringStorage();

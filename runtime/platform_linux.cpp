@@ -2,8 +2,10 @@
 // The platform layer on Linux: private heaps that release all their blocks when
 // destroyed, and Windows-1252 as the fixed ANSI code page.
 #include <cstdlib>
+#include <cstring>
+#include <string>
 
-#include "runtime/ascii.h"
+#include "runtime/latin1.h"
 #include "runtime/platform.h"
 
 namespace {
@@ -24,6 +26,9 @@ struct LinuxHeap {
 };
 
 LinuxHeap* AsHeap(PlatformHeap heap) { return reinterpret_cast<LinuxHeap*>(heap); }
+
+// glibc's first threshold for serving a block from pages of its own.
+constexpr size_t FreshPagesFrom = 128 * 1024;
 
 // Windows-1252 bytes 0x80 to 0x9F; the five bytes the code page leaves undefined
 // decode to the C1 control of the same value, as Windows does, so every byte round-trips.
@@ -77,9 +82,15 @@ void* PlatformHeapAlloc(PlatformHeap handle, bool zeroFill, size_t size)
 {
     LinuxHeap* heap = AsHeap(handle);
     if (size > SIZE_MAX - sizeof(BlockHeader)) return nullptr;
-    void* memory = zeroFill ? std::calloc(1, sizeof(BlockHeader) + size) : std::malloc(sizeof(BlockHeader) + size);
+    // glibc's calloc passes by the per-thread cache that serves malloc, which
+    // makes a short zero-filled block cost twice a plain one: below the size
+    // from which glibc maps fresh pages, zero pages it need not fill, malloc and
+    // a fill of the block alone are cheaper.
+    const bool fresh = zeroFill && size >= FreshPagesFrom;
+    void* memory = fresh ? std::calloc(1, sizeof(BlockHeader) + size) : std::malloc(sizeof(BlockHeader) + size);
     if (!memory) return nullptr;
     BlockHeader* block = static_cast<BlockHeader*>(memory);
+    if (zeroFill && !fresh) std::memset(block + 1, 0, size);
     block->size = size;
     block->reserved = 0;
     block->next = heap->ring.next;
@@ -139,7 +150,8 @@ int32_t PlatformTextToAnsi(const TextUnit* units, int32_t unitCount, char* out, 
     // Every code unit becomes one byte, so measuring is counting; with -1 the
     // terminator is converted too. Each half of a surrogate pair becomes a
     // substitute of its own, as on Windows.
-    const int32_t count = unitCount < 0 ? UnitsBeforeZero(units) + 1 : unitCount;
+    const int32_t count =
+        unitCount < 0 ? static_cast<int32_t>(std::char_traits<TextUnit>::length(units)) + 1 : unitCount;
     if (!out) return count;
     if (count > capacity) return 0;  // too small: the platform reports 0
     for (int32_t at = 0; at < count; ++at) {

@@ -2,7 +2,6 @@
 // The platform layer on Windows: KERNEL32 private heaps and the active ANSI code page.
 #include <windows.h>
 
-#include "runtime/ascii.h"
 #include "runtime/platform.h"
 
 PlatformHeap PlatformHeapCreate()
@@ -53,8 +52,5 @@ int32_t PlatformAnsiToText(const char* bytes, int32_t byteCount, TextUnit* out, 
 int32_t PlatformTextToAnsi(const TextUnit* units, int32_t unitCount, char* out, int32_t capacity)
 {
     if (unitCount == 0) return 0;
-    // -1 means up to and including the terminator; the exact count says the
-    // same, and lets the platform measure without looking for the end itself.
-    if (unitCount < 0) unitCount = UnitsBeforeZero(units) + 1;
     return WideCharToMultiByte(CP_ACP, 0, units, unitCount, out, capacity, nullptr, nullptr);
 }

@@ -83,13 +83,6 @@ void SetTextContent(TextUnit* text, TextContent content)
 
 TextContent TextContentOf(const TextUnit* text) { return text ? HeaderOf(text).content : TextContent::Ascii; }
 
-void FreeText(TextUnit* text)
-{
-    if (text)
-        FreeString(reinterpret_cast<char*>(text) - sizeof(TextHeader),
-                   static_cast<size_t>(BlockBytes(HeaderOf(text).capacity)));
-}
-
 void ReleaseAllTexts() { ResetStringStorage(); }
 
 TextUnit* ReadText(const char* memory)
@@ -97,23 +90,22 @@ TextUnit* ReadText(const char* memory)
     // A null argument reads as the empty text rather than faulting. A text is
     // refused, not cut short, when its bytes and their terminator would not fit
     // a memory block, whose size is a signed 32-bit count.
-    const size_t length = memory ? BytesBeforeZero(memory) : 0;
-    if (length > MostTextBytes) return nullptr;
-    const int32_t byteCount = static_cast<int32_t>(length);
-    // No code page decodes bytes to more code units than there are bytes, so
-    // this much room serves every text; plain ASCII is done in the same pass.
-    TextUnit* text = AllocText(byteCount, TextContent::Unchecked);
+    const TextScan scan = memory ? ScanText(memory) : TextScan{0, true};
+    if (scan.length > MostTextBytes) return nullptr;
+    const int32_t byteCount = static_cast<int32_t>(scan.length);
+    // No code page decodes bytes to more code units than there are bytes (a
+    // double-byte character is one unit, a UTF-8 sequence of four is two), so
+    // this much room serves every text.
+    TextUnit* text = AllocText(byteCount, scan.ascii ? TextContent::Ascii : TextContent::NeedsCodePage);
     if (!text) return nullptr;
-    if (WidenAscii(memory, byteCount, text)) {
+    if (scan.ascii) {
+        WidenAscii(memory, byteCount, text);
         SetLength(text, byteCount, TextContent::Ascii);
         return text;
     }
+    // Were that ever not so, the conversion would find too little room and write nothing.
     const int32_t count = PlatformAnsiToText(memory, byteCount, nullptr, 0);
-    if (count > byteCount) {  // a code page that broke the rule above
-        FreeText(text);
-        if (!(text = AllocText(count, TextContent::NeedsCodePage))) return nullptr;
-    }
-    const int32_t written = PlatformAnsiToText(memory, byteCount, text, count + 1);
+    const int32_t written = PlatformAnsiToText(memory, byteCount, text, (count < byteCount ? count : byteCount) + 1);
     SetLength(text, written, TextContent::NeedsCodePage);
     return text;
 }
@@ -124,22 +116,12 @@ int32_t WriteText(char* memory, const TextUnit* text)
         memory[0] = 0;
         return 0;
     }
-    TextHeader header = HeaderOf(text);
-    // An unchecked text is narrowed and looked at in one pass; the caller's room
-    // holds that, since no unit takes less than one byte in any code page.
-    if (header.content != TextContent::NeedsCodePage) {
-        if (NarrowAscii(text, header.length, memory)) {
-            header.content = TextContent::Ascii;
-            header.encodedLength = header.length;
-            StoreHeader(text, header);
-            memory[header.length] = 0;
-            return header.length;
-        }
-        header.content = TextContent::NeedsCodePage;
-        StoreHeader(text, header);
-    }
-    const int32_t need = EncodedByteLength(text);
-    const int32_t written = PlatformTextToAnsi(text, header.length, memory, need);
+    const TextHeader header = HeaderOf(text);
+    int32_t written = header.length;
+    if (header.content == TextContent::Ascii)
+        NarrowAscii(text, header.length, memory);
+    else
+        written = PlatformTextToAnsi(text, header.length, memory, EncodedByteLength(text));
     memory[written] = 0;
     return written;
 }
@@ -166,7 +148,11 @@ char* NewAnsiBlock(const TextUnit* text)
 int32_t MeasureMemoryText(const char* memory)
 {
     if (!memory) return 0;
-    size_t length = BytesBeforeZero(memory);
+#if defined(_WIN32)
+    const size_t length = BytesBeforeZero(memory);
+#else
+    const size_t length = std::strlen(memory);
+#endif
     // Texts past 2 GiB do not fit the signed counts of the conversions.
     return length > INT32_MAX ? INT32_MAX : static_cast<int32_t>(length);
 }

@@ -16,7 +16,6 @@ static_assert(sizeof(TextUnit) == 2, "internal texts are UTF-16");
 // What a text's header knows of its units. Plain ASCII converts without the
 // code page in either direction, in every ANSI code page.
 enum class TextContent : int32_t {
-    Unchecked = 0,      // filled by its owner; looked at when it is converted
     Ascii = 1,          // every unit below 0x80
     NeedsCodePage = 2,  // converted through the code page
 };
@@ -40,11 +39,10 @@ bool TextEquals(const TextUnit* a, const TextUnit* b);
 TextUnit* BlankText(int32_t count);
 // A new text of count code units, terminated, for the caller to fill with count
 // nonzero units; content says what they will be.
-TextUnit* NewText(int32_t count, TextContent content = TextContent::Unchecked);
+TextUnit* NewText(int32_t count, TextContent content);
 // For an owner that rewrote a text's units: what they now are.
 void SetTextContent(TextUnit* text, TextContent content);
 TextContent TextContentOf(const TextUnit* text);
-void FreeText(TextUnit* text);
 // Releases every internal text at once: the exports' last step. No text made
 // before it may be used after it.
 void ReleaseAllTexts();

@@ -31,5 +31,5 @@ TEST(ComputeDigestHex, GivesAnEmptyTextAndKeepsNothingWhenNoDigestRuns)
     }
     TextUnit* empty = HexEncodeDigest(nullptr);
     EXPECT_EQ(TextLength(empty), 0);
-    FreeText(empty);
+    ReleaseAllTexts();
 }

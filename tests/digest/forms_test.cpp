@@ -47,30 +47,10 @@ struct RandomRun {
     uint8_t* blocks;
 };
 
-class Forms : public testing::TestWithParam<TestForm> {
-protected:
-    void SetUp() override
-    {
-        const std::string why = WhyFormCannotRun(GetParam());
-        ASSERT_TRUE(why.empty()) << why;
-    }
-    const TestForm& form = GetParam();
-};
-
-std::string FormName(const testing::TestParamInfo<TestForm>& info) { return info.param.Key(); }
-
-std::vector<TestForm> FormsOf(const char* compression)
-{
-    std::vector<TestForm> forms;
-    for (const TestForm& form : AllTestForms())
-        if (form.compression == compression) forms.push_back(form);
-    return forms;
-}
-
-using Sha1Forms = Forms;
-using Sha256Forms = Forms;
-using Sha512Forms = Forms;
-using KeccakForms = Forms;
+using Sha1Forms = EachForm;
+using Sha256Forms = EachForm;
+using Sha512Forms = EachForm;
+using KeccakForms = EachForm;
 
 // With a copy area the blocks stay as they were; without one the portable and
 // BMI2 forms write each block's schedule over it, and the form with the SHA
@@ -134,10 +114,10 @@ TEST_P(KeccakForms, MatchesThePortableRounds)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Each, Sha1Forms, testing::ValuesIn(FormsOf("sha1")), FormName);
-INSTANTIATE_TEST_SUITE_P(Each, Sha256Forms, testing::ValuesIn(FormsOf("sha256")), FormName);
-INSTANTIATE_TEST_SUITE_P(Each, Sha512Forms, testing::ValuesIn(FormsOf("sha512")), FormName);
-INSTANTIATE_TEST_SUITE_P(Each, KeccakForms, testing::ValuesIn(FormsOf("keccak")), FormName);
+INSTANTIATE_TEST_SUITE_P(Each, Sha1Forms, testing::ValuesIn(TestFormsOf("sha1")), TestFormKey);
+INSTANTIATE_TEST_SUITE_P(Each, Sha256Forms, testing::ValuesIn(TestFormsOf("sha256")), TestFormKey);
+INSTANTIATE_TEST_SUITE_P(Each, Sha512Forms, testing::ValuesIn(TestFormsOf("sha512")), TestFormKey);
+INSTANTIATE_TEST_SUITE_P(Each, KeccakForms, testing::ValuesIn(TestFormsOf("keccak")), TestFormKey);
 
 // Once a digest of each kind has run, each compression holds the form its table
 // offers first to this processor, and keeps it.
@@ -162,7 +142,7 @@ TEST(FormChoice, EachCompressionKeepsTheFirstFormThisProcessorRuns)
 TEST(FormChoice, EveryTableEndsWithAFormThatNeedsNothing)
 {
     for (const char* compression : {"sha1", "sha256", "sha512", "keccak"}) {
-        const std::vector<TestForm> forms = FormsOf(compression);
+        const std::vector<TestForm> forms = TestFormsOf(compression);
         ASSERT_FALSE(forms.empty()) << compression;
         EXPECT_EQ(forms.back().name, "portable") << compression;
         EXPECT_EQ(forms.back().needs, 0u) << compression;

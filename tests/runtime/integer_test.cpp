@@ -56,10 +56,10 @@ TEST(ParseInteger, ReadsTheLongestNumberAtTheStart)
         {u"abc", 0},
     };
     for (const Row& row : rows) {
-        TextUnit* text = NewText(static_cast<int32_t>(row.text.size()));
+        TextUnit* text = NewText(static_cast<int32_t>(row.text.size()), TextContent::NeedsCodePage);
         for (size_t i = 0; i < row.text.size(); ++i) text[i] = static_cast<TextUnit>(row.text[i]);
         EXPECT_EQ(ParseInteger(text), row.value) << std::string(row.text.begin(), row.text.end());
-        FreeText(text);
     }
+    ReleaseAllTexts();
     EXPECT_EQ(ParseInteger(nullptr), 0);
 }

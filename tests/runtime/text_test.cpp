@@ -11,17 +11,15 @@ namespace {
 
 struct Adopt {};
 
-// Internal texts made from code units, released when the test ends.
+// Internal texts made from code units; they go with the others at the next ReleaseAllTexts.
 struct Text {
     TextUnit* units;
     Text(Adopt, TextUnit* owned) : units(owned) {}
-    explicit Text(std::u16string_view source) : units(NewText(static_cast<int32_t>(source.size())))
+    explicit Text(std::u16string_view source)
+        : units(NewText(static_cast<int32_t>(source.size()), TextContent::NeedsCodePage))
     {
         for (size_t i = 0; i < source.size(); ++i) units[i] = static_cast<TextUnit>(source[i]);
     }
-    ~Text() { FreeText(units); }
-    Text(const Text&) = delete;
-    Text& operator=(const Text&) = delete;
     std::u16string Units() const { return std::u16string(units, units + TextLength(units)); }
 };
 

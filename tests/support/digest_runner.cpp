@@ -95,7 +95,7 @@ std::string DriverHex(int32_t id, int32_t bits, const Bytes& message)
     copy.push_back(0);  // a valid address even for the empty message
     TextUnit* text = ComputeDigestHex(copy.data(), static_cast<uint32_t>(message.size()), id, bits);
     std::string out = Narrow(text);
-    FreeText(text);
+    ReleaseAllTexts();
     return out;
 }
 

@@ -6,6 +6,10 @@
 #include <sstream>
 
 #include "digest/plugin.h"
+#include "runtime/ascii.h"
+#if !defined(_WIN32)
+#include "runtime/latin1.h"
+#endif
 
 namespace {
 
@@ -55,21 +59,40 @@ const std::vector<TestForm>& AllTestForms()
         AddTable(all, "sha256", Sha256CompressForms);
         AddTable(all, "sha512", Sha512CompressForms);
         AddTable(all, "keccak", KeccakPermuteForms);
+        AddTable(all, "scan", ScanTextForms);
+        AddTable(all, "widen", WidenAsciiForms);
+        AddTable(all, "narrow", NarrowAsciiForms);
+#if defined(_WIN32)
+        AddTable(all, "zero", BytesBeforeZeroForms);
+#else
+        AddTable(all, "widen_latin1", WidenLatin1Forms);
+        AddTable(all, "narrow_latin1", NarrowLatin1Forms);
+#endif
         return all;
     }();
     return forms;
 }
 
-std::vector<TestForm> TestFormsFor(int32_t id, int32_t bits)
+std::vector<TestForm> TestFormsOf(const std::string& compression)
 {
-    std::string compression;
-    if (id == Sha1) compression = "sha1";
-    if (id == Sha2) compression = bits == 384 || bits == 512 ? "sha512" : "sha256";
-    if (id == Sha3) compression = "keccak";
     std::vector<TestForm> forms;
     for (const TestForm& form : AllTestForms())
         if (form.compression == compression) forms.push_back(form);
     return forms;
+}
+
+std::vector<TestForm> TestFormsFor(int32_t id, int32_t bits)
+{
+    if (id == Sha1) return TestFormsOf("sha1");
+    if (id == Sha2) return TestFormsOf(bits == 384 || bits == 512 ? "sha512" : "sha256");
+    if (id == Sha3) return TestFormsOf("keccak");
+    return {};
+}
+
+std::string ExpectedTextForm()
+{
+    const char* name = std::getenv("QV_EXPECT_FORM");
+    return name ? name : "";
 }
 
 std::string WhyFormCannotRun(const TestForm& form)

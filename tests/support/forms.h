@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// Every form of every compression this build carries, read from the library's
-// own tables (digest/forms.h), for tests that run each form in turn. Each such
+// Every form of every compression and text pass this build carries, read from the
+// library's own tables (digest/forms.h, runtime/ascii.h, runtime/latin1.h), for
+// tests that run each form in turn. Each such
 // test's name ends in its form's key; where this processor cannot run the form,
 // the test fails, and tools/form-run runs it again under qemu.
 #pragma once
@@ -8,11 +9,15 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "digest/forms.h"
 
 struct TestForm {
-    std::string compression;  // sha1, sha256, sha512 or keccak
-    std::string name;         // the table's name for it
+    // The routine: sha1, sha256, sha512, keccak; scan, widen, narrow, zero (the
+    // DLL's BytesBeforeZero); widen_latin1, narrow_latin1 (Linux).
+    std::string compression;
+    std::string name;  // the table's name for it
     uint32_t needs;
     size_t index;  // in its table
     // What a test's name ends in when it runs this form: sha256_shaext.
@@ -22,6 +27,7 @@ struct TestForm {
 // All forms, table by table; or those of the compression that a digest of the
 // plugin id and bits runs on (none for MD5, which has one form).
 const std::vector<TestForm>& AllTestForms();
+std::vector<TestForm> TestFormsOf(const std::string& compression);
 std::vector<TestForm> TestFormsFor(int32_t id, int32_t bits);
 
 // Empty when this processor runs the form, otherwise why it cannot. Features
@@ -44,6 +50,37 @@ private:
 
 // The forms each compression runs now, as "sha1 shaext, sha256 shaext, ...".
 std::string DescribeDigestForms();
+
+// The fixture of a test run once per form: it fails, saying why, where this
+// processor cannot run the form. Instantiate with TestFormsOf and TestFormKey.
+class EachForm : public testing::TestWithParam<TestForm> {
+protected:
+    void SetUp() override
+    {
+        const std::string why = WhyFormCannotRun(GetParam());
+        ASSERT_TRUE(why.empty()) << why;
+    }
+    const TestForm& form = GetParam();
+};
+inline std::string TestFormKey(const testing::TestParamInfo<TestForm>& info) { return info.param.Key(); }
+
+// Under a run on a chosen processor model, QV_EXPECT_FORM names the form each
+// text pass must have chosen there; empty when unset.
+std::string ExpectedTextForm();
+
+// The pass's slot, once used, holds the first form of its table this processor
+// runs, and under a chosen processor model the one QV_EXPECT_FORM names.
+template <typename Routine, size_t Count>
+void ExpectChosen(const char* pass, const CpuForm<Routine> (&forms)[Count], Routine slot)
+{
+    const char* name = FormName(forms, slot);
+    ASSERT_NE(name, nullptr) << pass << ": no form chosen yet";
+    EXPECT_STREQ(name, ChosenForm(forms).name) << pass;
+    const std::string expected = ExpectedTextForm();
+    if (!expected.empty()) {
+        EXPECT_EQ(name, expected) << pass;
+    }
+}
 
 // A GoogleTest filter of the tests of the forms this processor cannot run;
 // empty when it runs them all. test_main prints it for --qv_lacking_forms.

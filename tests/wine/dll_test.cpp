@@ -111,13 +111,14 @@ TEST(DllHeaps, DigestExportsLeaveNoBlockBehindAfterFreeMem)
     }
 }
 
-TEST(DllHeaps, TheStringHeapKeepsOnlyItsWorkingStorageBetweenCalls)
+TEST(DllHeaps, BetweenCallsTheHeapsKeepOnlyTheWorkingStorageAndTheShortCallsKeepers)
 {
     Library library;
     ASSERT_NE(library.module, nullptr);
     auto freeMem = library.Resolve<QuorvalentFreeMem>("FreeMem");
     auto md5 = library.Resolve<QuorvalentDigest>("cifrado_md5");
-    EXPECT_EQ(library.BusyBlocksInHeaps(), 1) << "after load: the working storage, nothing else";
+    // The block heap keeps two blocks, in front of which a short call's blocks find room.
+    EXPECT_EQ(library.BusyBlocksInHeaps(), 3) << "after load: the working storage and the block heap's keepers";
     // Texts larger than the storage take blocks of their own, which go at the end
     // of the call; the storage grows in HeapReAlloc and stays one block.
     struct Row {
@@ -132,9 +133,9 @@ TEST(DllHeaps, TheStringHeapKeepsOnlyItsWorkingStorageBetweenCalls)
     for (const Row& row : rows) {
         const std::string text(row.bytes, 'q');
         ASSERT_NE(md5(text.c_str()), nullptr) << row.why;
-        EXPECT_EQ(library.BusyBlocksInHeaps(), 2) << row.why << ": the storage and the result";
+        EXPECT_EQ(library.BusyBlocksInHeaps(), 4) << row.why << ": the storage, the keepers and the result";
         freeMem();
-        EXPECT_EQ(library.BusyBlocksInHeaps(), 1) << row.why;
+        EXPECT_EQ(library.BusyBlocksInHeaps(), 3) << row.why;
     }
 }
 
