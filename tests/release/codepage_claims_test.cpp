@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // What the zip's README says of code pages and UTF-8, measured on the real DLL
-// in the locale's ANSI code page QV_EXPECTED_ACP: 1252, 932 or 65001. The MD5
-// values are Python hashlib's of the bytes named beside them.
+// in the locale's ANSI code page QV_EXPECTED_ACP: 1252, 1251, 932 or 65001. The
+// MD5 values are Python hashlib's of the bytes named beside them.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -20,6 +20,8 @@ struct Utf8Text {
     const char* md5OfUtf8;
     bool survives932;  // its bytes come back unchanged from code page 932
 };
+// MD5 of the 255 bytes 01 to FF.
+constexpr const char* EveryByteMd5 = "2a43f79ceb44831d96f6e456839744e4";
 const Utf8Text Utf8Texts[] = {
     {"café", "caf\xC3\xA9", "07117fe4a1ebd544965dc19573183da2", true},
     {"Grüße",
@@ -37,6 +39,7 @@ const Utf8Text Utf8Texts[] = {
 
 struct CodePage {
     unsigned number;
+    bool keepsEveryByte;
     // The lone byte E9 as the page reads it: "é" in 1252, elsewhere the page's
     // replacement of a sequence that is no character; and its MD5.
     const char* loneE9ReadAs;
@@ -45,9 +48,12 @@ struct CodePage {
     const char* euroAndE;
 };
 const CodePage CodePages[] = {
-    {1252, "\xE9", "3406877694691ddd1dfb0aca54681407", "\x80\xE9"},
-    {932, "\x81\x45", "9a2106b6e675ca895a1617246a5eaac4", "?e"},
-    {65001, "\xEF\xBF\xBD", "9b759040321a408a5c7768b4511287a6", "\xE2\x82\xAC\xC3\xA9"},
+    {1252, true, "\xE9", "3406877694691ddd1dfb0aca54681407", "\x80\xE9"},
+    {1251, true, "\xE9", "3406877694691ddd1dfb0aca54681407",
+     "\x88"
+     "e"},
+    {932, false, "\x81\x45", "9a2106b6e675ca895a1617246a5eaac4", "?e"},
+    {65001, false, "\xEF\xBF\xBD", "9b759040321a408a5c7768b4511287a6", "\xE2\x82\xAC\xC3\xA9"},
 };
 
 unsigned ExpectedCodePage()
@@ -77,7 +83,18 @@ protected:
     const CodePage* page = nullptr;
 };
 
-// 1252 and 65001 keep UTF-8 bytes as they are; 932 keeps only some texts.
+// A single-byte page gives every byte back, so any bytes are digested as they are.
+TEST_F(CodePageClaims, SingleBytePagesKeepEveryByte)
+{
+    std::string bytes;
+    for (int b = 1; b <= 255; ++b) bytes.push_back(static_cast<char>(b));
+    if (page->keepsEveryByte)
+        EXPECT_EQ(Md5(bytes.c_str()), EveryByteMd5);
+    else
+        EXPECT_NE(Md5(bytes.c_str()), EveryByteMd5);
+}
+
+// 1252, 1251 and 65001 keep UTF-8 bytes as they are; 932 keeps only some texts.
 TEST_F(CodePageClaims, Utf8BytesAreDigestedAsTheyAreUnlessTheCodePageIsDoubleByte)
 {
     for (const Utf8Text& text : Utf8Texts) {
