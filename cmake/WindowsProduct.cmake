@@ -99,7 +99,8 @@ set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
 # The zip CPack writes holds each file's access and change times; it is written
 # again with one time for every entry (cmake/ReproducibleZip.cmake).
-find_package(Python3 REQUIRED COMPONENTS Interpreter)
+# Only cpack needs it: the demo builds without Python.
+find_package(Python3 COMPONENTS Interpreter)
 set(CPACK_QV_PYTHON ${Python3_EXECUTABLE})
 set(CPACK_QV_SOURCE_DIR ${CMAKE_SOURCE_DIR})
 set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/ReproducibleZip.cmake)

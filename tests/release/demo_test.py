@@ -27,14 +27,14 @@ def expected(text):
 
 def main():
     failures = 0
-    for text in ["", "café €", "Hello, World!"]:
+    for text in ["", "café €"]:
         got, want = shown(text), expected(text)
         if got == want:
             print("ok   %r" % text)
         else:
             print("FAIL %r: shows %s, want %s" % (text, got, want))
             failures += 1
-    print("%d passed, %d failed" % (3 - failures, failures))
+    print("%d passed, %d failed" % (2 - failures, failures))
     return failures != 0
 
 
