@@ -5,25 +5,89 @@
     print(quorvalent.sha2("abc", 384))      # cb00753f45a35e8b...
     print(quorvalent.rot13("Hello, World!"))  # Uryyb, Jbeyq!
 
-The library is loaded by name: quorvalent.dll on Windows (the one matching the
-interpreter's bitness, next to the program or on PATH), libquorvalent.so.1
-elsewhere (after ldconfig, or found through LD_LIBRARY_PATH). A str is passed
-in the ANSI code page on Windows, where a character it lacks becomes "?", and
-as UTF-8 elsewhere; bytes are passed as they are. An empty text gives "" from
-every call. Calls are serialised by a lock, so threads may share the module.
+The library is looked for first beside this file, then by name:
+- Windows: quorvalent.dll in this file's folder, then in the folder above it
+  (the release zip keeps this file in bindings/), then on PATH, then where
+  Windows looks for a bare name. Python 3.8 and later search neither PATH nor
+  the current folder for a bare name, so those are looked at here.
+- elsewhere: libquorvalent.so.1 in this file's folder, then by name (after
+  ldconfig, or through LD_LIBRARY_PATH).
+A library whose bitness is not the interpreter's is passed over, and named in
+the error when no other is found. A str is passed in the ANSI code page on
+Windows, where a character it lacks becomes "?", and as UTF-8 elsewhere; bytes
+are passed as they are. An empty text gives "" from every call. Calls are
+serialised by a lock, so threads may share the module.
 """
 import ctypes
 import operator
+import os
+import struct
 import sys
 import threading
 
 __all__ = ["md5", "sha1", "sha2", "sha3", "rot13"]
 
+_BITS = 8 * ctypes.sizeof(ctypes.c_void_p)
+_HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def _library_bits(path):
+    """32 or 64 for a Windows DLL or an ELF library, None when the file is neither."""
+    try:
+        with open(path, "rb") as library:
+            header = library.read(64)
+            if header[:4] == b"\x7fELF":
+                return {1: 32, 2: 64}.get(header[4])
+            if header[:2] == b"MZ" and len(header) == 64:
+                library.seek(struct.unpack_from("<I", header, 0x3C)[0])
+                signature, machine = struct.unpack("<4sH", library.read(6))
+                if signature == b"PE\0\0":
+                    return {0x14C: 32, 0x8664: 64}.get(machine)
+    except (OSError, struct.error):
+        pass
+    return None
+
+
+def _candidates(windows, here, path):
+    """The files to try, in order; a bare name last, for the system's own search."""
+    if windows:
+        name = "quorvalent.dll"
+        folders = [here, os.path.dirname(here)] + [folder for folder in path.split(os.pathsep) if folder]
+    else:
+        name = "libquorvalent.so.1"
+        folders = [here]
+    return [os.path.join(folder, name) for folder in folders] + [name]
+
+
+def _load(loader, windows=sys.platform == "win32", here=_HERE, path=os.environ.get("PATH", ""), bits=_BITS):
+    """loader(file) for the first candidate of the interpreter's bitness."""
+    passed_over, reason = [], None
+    for candidate in _candidates(windows, here, path):
+        bare = os.path.basename(candidate) == candidate
+        if not bare:
+            if not os.path.isfile(candidate):
+                continue
+            found = _library_bits(candidate)
+            if found != bits:
+                passed_over.append("%s (%s)" % (candidate, "%d-bit" % found if found else "not a library"))
+                continue
+        try:
+            return loader(candidate)
+        except OSError as error:
+            if not bare:
+                raise
+            if getattr(error, "winerror", None) == 193:  # ERROR_BAD_EXE_FORMAT
+                passed_over.append("the %s that Windows found (not %d-bit)" % (candidate, bits))
+            reason = error
+    raise OSError("quorvalent: this Python is %d-bit and needs the %d-bit library, which was not found%s"
+                  % (bits, bits, "; passed over: " + ", ".join(passed_over) if passed_over else "")) from reason
+
+
 if sys.platform == "win32":
-    _library = ctypes.WinDLL("quorvalent.dll")  # stdcall on 32-bit Windows
+    _library = _load(ctypes.WinDLL)  # stdcall on 32-bit Windows
     _ENCODING, _ERRORS = "mbcs", "replace"
 else:
-    _library = ctypes.CDLL("libquorvalent.so.1")
+    _library = _load(ctypes.CDLL)
     _ENCODING, _ERRORS = "utf-8", "strict"
 
 # Results stay raw pointers (c_void_p): a c_char_p result would be copied by

@@ -54,12 +54,16 @@ if(QV_IMPORT_LIBRARIES)
   file(MAKE_DIRECTORY ${QV_IMPLIB_DIR})
   find_program(QV_DLLTOOL ${QV_MINGW_TRIPLET}-dlltool REQUIRED)
   find_program(QV_LLVM_DLLTOOL NAMES llvm-dlltool llvm-dlltool-14 REQUIRED)
+  # Run from their own folder with bare output names: GNU dlltool names its
+  # members and symbols after the output path (__head_libquorvalent_dll_a), so a
+  # path would put the build folder into the library.
   add_custom_command(
     OUTPUT ${QV_IMPLIB_DIR}/libquorvalent.dll.a ${QV_IMPLIB_DIR}/quorvalent.lib
-    COMMAND ${QV_DLLTOOL} ${QV_KILL_AT} -d ${CMAKE_BINARY_DIR}/generated/quorvalent-import.def
-            -D quorvalent.dll -l ${QV_IMPLIB_DIR}/libquorvalent.dll.a
+    COMMAND ${QV_DLLTOOL} ${QV_KILL_AT} --deterministic-libraries -d ${CMAKE_BINARY_DIR}/generated/quorvalent-import.def
+            -D quorvalent.dll -l libquorvalent.dll.a
     COMMAND ${QV_LLVM_DLLTOOL} -m ${QV_DLLTOOL_MACHINE} ${QV_KILL_AT}
-            -d ${CMAKE_BINARY_DIR}/generated/quorvalent-import.def -l ${QV_IMPLIB_DIR}/quorvalent.lib
+            -d ${CMAKE_BINARY_DIR}/generated/quorvalent-import.def -l quorvalent.lib
+    WORKING_DIRECTORY ${QV_IMPLIB_DIR}
     DEPENDS ${CMAKE_SOURCE_DIR}/boundary/quorvalent.def ${CMAKE_SOURCE_DIR}/cmake/WindowsProduct.cmake
     COMMENT "Making the import libraries")
   add_custom_target(quorvalent_import_libraries ALL
@@ -70,8 +74,9 @@ elseif(QV_TESTS)
 endif()
 
 # The release zip: everything in one folder, the language wrappers in bindings/,
-# with checksums of the rest.
-install(FILES $<TARGET_FILE:quorvalent> include/quorvalent.h boundary/quorvalent.def README.md LICENSE
+# with checksums of the rest. Its README is written for someone who has only the
+# zip; the repository's own is about building and testing.
+install(FILES $<TARGET_FILE:quorvalent> include/quorvalent.h boundary/quorvalent.def packaging/README.txt LICENSE
               ${QV_IMPORT_LIBRARY_FILES}
         DESTINATION .)
 install(FILES bindings/quorvalent.py bindings/Quorvalent.cs bindings/quorvalent.pas bindings/Quorvalent.bas
@@ -92,4 +97,11 @@ set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_FILE_NAME quorvalent-${PROJECT_VERSION}-${QV_ARCHITECTURE_NAME})
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
+# The zip CPack writes holds each file's access and change times; it is written
+# again with one time for every entry (cmake/ReproducibleZip.cmake).
+# Only cpack needs it: the demo builds without Python.
+find_package(Python3 COMPONENTS Interpreter)
+set(CPACK_QV_PYTHON ${Python3_EXECUTABLE})
+set(CPACK_QV_SOURCE_DIR ${CMAKE_SOURCE_DIR})
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/ReproducibleZip.cmake)
 include(CPack)

@@ -40,7 +40,8 @@ extern "C" {
  * Texts are read, and results written, in the system's ANSI code page. A
  * digest is that of the text after the round trip ANSI -> UTF-16 -> ANSI, so
  * an invalid double-byte sequence is replaced as the platform replaces it and
- * two byte strings can give one digest (cp932 "ab cd" and "abEcd").
+ * two byte strings can give one digest: in code page 932 the bytes
+ * 61 62 81 20 63 64 and 61 62 81 45 63 64 both read as "ab", U+30FB, "cd".
  *
  * Null: the library has no heaps, a text or bits text is longer than
  * 2147483646 bytes (2 GiB - 2) or cannot be read into memory, the result block
@@ -57,7 +58,9 @@ QUORVALENT_API int QUORVALENT_CALL FreeMem(void);
 QUORVALENT_API char* QUORVALENT_CALL cifrado_SHA1(const char* text);
 
 /* SHA-224/256/384/512 of text, chosen by the number in bits ("256", "$100",
- * "%100000000"; a text without a number means 256). Other lengths give "". */
+ * "%100000000"). Only its low 32 bits count; a text without a number, and one
+ * whose low 32 bits are 0 ("0", "-0", "4294967296"), mean 256. Other lengths
+ * give "". */
 QUORVALENT_API char* QUORVALENT_CALL cifrado_SHA2(const char* text, const char* bits);
 
 /* SHA3-224/256/384/512 of text, with bits read as for cifrado_SHA2. */

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <initializer_list>
+#include <vector>
 
 #include "quorvalent.h"
 
@@ -12,6 +13,46 @@ template <typename Function>
 static Function Resolve(HMODULE library, const char* name)
 {
     return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+}
+
+// Under Wine the terminal is a Unix one, whose charset Wine converts to as the
+// code page CP_UNIXCP; elsewhere a file or pipe gets the ANSI bytes as they are.
+static UINT OutputCodePage()
+{
+    constexpr UINT UnixCodePage = 65010;
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version") ? UnixCodePage : CP_ACP;
+}
+
+// A text in the ANSI code page as the terminal shows it: through UTF-16 to the
+// console, or to the output's code page. "(empty)" for an empty one.
+static void PrintText(const char* label, const char* text)
+{
+    std::printf("%-9s ", label);
+    const int units = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    if (units <= 1) {
+        std::printf("(empty)\n");
+        return;
+    }
+    std::vector<wchar_t> wide(static_cast<size_t>(units));
+    MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), units);
+    HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD mode = 0;
+    if (GetConsoleMode(output, &mode)) {
+        std::fflush(stdout);
+        DWORD written = 0;
+        WriteConsoleW(output, wide.data(), static_cast<DWORD>(units - 1), &written, nullptr);
+        std::printf("\n");
+        return;
+    }
+    const UINT page = OutputCodePage();
+    const int bytes = WideCharToMultiByte(page, 0, wide.data(), -1, nullptr, 0, nullptr, nullptr);
+    std::vector<char> shown(static_cast<size_t>(bytes > 0 ? bytes : 1));
+    if (bytes <= 0 || !WideCharToMultiByte(page, 0, wide.data(), -1, shown.data(), bytes, nullptr, nullptr)) {
+        std::printf("%s\n", text);
+        return;
+    }
+    std::printf("%s\n", shown.data());
 }
 
 int main(int argc, char** argv)
@@ -33,12 +74,16 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    // Print each result, then hand it back before the next call.
+    // Print each result, then hand it back before the next call. The digests
+    // are of the text's bytes in the ANSI code page, whatever the terminal shows.
     auto show = [&](const char* label, char* result) {
-        std::printf("%-9s %s\n", label, result ? result : "(out of memory)");
+        if (result)
+            PrintText(label, result);
+        else
+            std::printf("%-9s (out of memory)\n", label);
         freeMem();
     };
-    std::printf("%-9s %s\n", "text", text);
+    PrintText("text", text);
     show("MD5", md5(text));
     show("SHA-1", sha1(text));
     for (const char* bits : {"224", "256", "384", "512"}) {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Builds quorvalent.dll and runs the demo under Wine on the text given:
+# Builds quorvalent.dll and runs the demo under Wine on the text given (an
+# empty one included), "Hello, World!" when none is:
 #   tools/demo.sh "Hello, World!"
 # Sets the machine up first with only what the demo needs, and builds in
 # build/demo without the tests.
@@ -23,5 +24,5 @@ quietly cmake --preset win32 -B "$build" -DQV_TESTS=OFF -DQV_BENCH=OFF -DQV_IMPO
 quietly cmake --build "$build" --target quorvalent_demo
 prefix="$PWD/$build/wineprefix"
 [[ -f "$prefix/system.reg" ]] || tools/wine-run --prefix "$prefix" --init
-tools/wine-run --prefix "$prefix" "$build/bin/quorvalent_demo.exe" "${1:-Hello, World!}"
+tools/wine-run --prefix "$prefix" "$build/bin/quorvalent_demo.exe" "${1-Hello, World!}"
 qv_report_first_run

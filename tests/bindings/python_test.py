@@ -3,7 +3,10 @@
 (tools/wrapper_cases.py writes the cases; bindings/ must be on PYTHONPATH)."""
 import ctypes
 import hashlib
+import os
+import struct
 import sys
+import tempfile
 import threading
 import unittest
 from unittest import mock
@@ -96,6 +99,67 @@ class NullResult(unittest.TestCase):
             with self.assertRaises(MemoryError):
                 quorvalent.md5("abc")
         self.assertEqual(fake.freed, 1)
+
+
+def pe_header(machine):
+    return b"MZ" + bytes(0x3A) + struct.pack("<I", 0x40) + b"PE\0\0" + struct.pack("<H", machine)
+
+
+def elf_header(elf_class):
+    return b"\x7fELF" + bytes([elf_class]) + bytes(59)
+
+
+class Finding(unittest.TestCase):
+    """Which library the wrapper loads, on Windows and elsewhere, from files
+    that carry only the header the wrapper reads."""
+
+    def setUp(self):
+        folder = tempfile.TemporaryDirectory()
+        self.addCleanup(folder.cleanup)
+        self.root = folder.name
+        self.here = os.path.join(self.root, "bindings")
+        os.mkdir(self.here)
+
+    def place(self, folder, name, header):
+        path = os.path.join(self.root, folder, name)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as library:
+            library.write(header)
+        return path
+
+    def load(self, windows, bits, path="", bare_loads=True):
+        def loader(candidate):
+            if os.path.basename(candidate) == candidate and not bare_loads:
+                raise OSError("not found by name")
+            return candidate
+        return quorvalent._load(loader, windows=windows, here=self.here, path=path, bits=bits)
+
+    def test_windows_takes_the_first_dll_of_the_interpreters_bitness(self):
+        wrong = self.place("bindings", "quorvalent.dll", pe_header(0x14C))
+        above = self.place("", "quorvalent.dll", pe_header(0x8664))
+        on_path = self.place("path", "quorvalent.dll", pe_header(0x8664))
+        self.assertEqual(self.load(True, 64, os.path.dirname(on_path)), above)
+        self.assertEqual(self.load(True, 32, os.path.dirname(on_path)), wrong)
+        os.remove(above)
+        self.assertEqual(self.load(True, 64, os.pathsep + os.path.dirname(on_path)), on_path)
+        os.remove(on_path)
+        self.assertEqual(self.load(True, 64), "quorvalent.dll")
+
+    def test_a_dll_of_the_wrong_bitness_is_named_when_nothing_else_loads(self):
+        wrong = self.place("bindings", "quorvalent.dll", pe_header(0x14C))
+        with self.assertRaises(OSError) as raised:
+            self.load(True, 64, bare_loads=False)
+        self.assertIn("this Python is 64-bit and needs the 64-bit library", str(raised.exception))
+        self.assertIn(wrong + " (32-bit)", str(raised.exception))
+
+    def test_elsewhere_the_library_beside_the_wrapper_comes_first(self):
+        beside = self.place("bindings", "libquorvalent.so.1", elf_header(2))
+        self.assertEqual(self.load(False, 64), beside)
+        self.place("bindings", "libquorvalent.so.1", elf_header(1))
+        self.assertEqual(self.load(False, 64), "libquorvalent.so.1")
+        self.place("bindings", "libquorvalent.so.1", b"not a library")
+        with self.assertRaisesRegex(OSError, "libquorvalent.so.1 \\(not a library\\)"):
+            self.load(False, 64, bare_loads=False)
 
 
 class Threads(unittest.TestCase):

@@ -1,32 +1,27 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Stages an install of the Linux library in the build tree under a prefix that
-# does not exist, builds a small C program against it through pkg-config and
-# through find_package, and runs both. Usage: linux_consumer.sh BUILD_DIR VERSION
+# Builds a small C program against an installed Linux library through
+# pkg-config and through find_package, and runs both. The library is the build
+# tree's, staged under a prefix that does not exist, or the one under ROOT
+# (the /usr of unpacked Debian packages). Usage: linux_consumer.sh BUILD_DIR VERSION [ROOT]
 set -euo pipefail
 build="$(cd "$1" && pwd)"
 version="$2"
 here="$(cd "$(dirname "$0")" && pwd)"
-work="$build/consumer"
+work="$build/consumer${3:+-packaged}"
 rm -rf "$work"
 mkdir -p "$work"
-# The prefix recorded in the install is not where the files are: only a
-# relocatable package finds them.
-DESTDIR="$work/stage" cmake --install "$build" --prefix /nonexistent/quorvalent >/dev/null
-root="$work/stage/nonexistent/quorvalent"
+if [[ -n "${3:-}" ]]; then
+    root="$3"
+else
+    # The prefix recorded in the install is not where the files are: only a
+    # relocatable package finds them.
+    DESTDIR="$work/stage" cmake --install "$build" --prefix /nonexistent/quorvalent >/dev/null
+    root="$work/stage/nonexistent/quorvalent"
+fi
 expected="$version 900150983cd24fb0d6963f7d28e17f72"
-checks=0
-failures=0
-
-check() {  # check WHAT GOT WANT
-    checks=$((checks + 1))
-    if [[ "$2" == "$3" ]]; then
-        echo "ok   $1: $2"
-    else
-        echo "FAIL $1: '$2', want '$3'"
-        failures=$((failures + 1))
-    fi
-}
+# shellcheck source=tests/release/checks.sh
+source "$here/checks.sh"
 
 command -v pkg-config >/dev/null || { echo "FAIL: pkg-config is missing: apt-get install pkgconf"; exit 1; }
 pc_file="$(find "$root" -name quorvalent.pc)"
@@ -45,5 +40,4 @@ cmake -S "$here/consumer" -B "$work/cmake" -G Ninja -DCMAKE_PREFIX_PATH="$root" 
 cmake --build "$work/cmake" >/dev/null
 check "find_package build" "$("$work/cmake/consumer")" "$expected"
 
-echo "$((checks - failures)) passed, $failures failed"
-((failures == 0))
+report

@@ -82,10 +82,12 @@ TEST(DigestExports, BitsTextsSelectTheLength)
         const char* bits;
         int function;
     };  // index into DigestFunctions for SHA-2; -1: refused
+    // Every number whose low 32 bits are 0 ("$0", "-0", "4294967296") reads as 0, and so as 256.
     const Row rows[] = {
         {"224", 2},  {"256", 3},  {"384", 4},  {"512", 5},   {"0256", 3},       {"  $100", 3},     {"256xyz", 3},
         {"0", 3},    {"", 3},     {"abc", 3},  {nullptr, 3}, {"4294967808", 5}, {"4294967552", 3}, {"%100000000", 3},
         {"$200", 5}, {"100", -1}, {"160", -1}, {"1024", -1}, {"-256", -1},      {"128", -1},       {"225", -1},
+        {"$0", 3},   {"%0", 3},   {"-0", 3},   {"+0", 3},    {"-$0", 3},        {"4294967296", 3}, {"\t0", 3},
     };
     for (const Row& row : rows) {
         const char* bits = row.bits ? row.bits : "(null)";
