@@ -76,6 +76,10 @@ class Kept:
         self.date = found.group(1)
         self.lines = page.split("\n")
 
+    @staticmethod
+    def cells(line):
+        return [cell.strip() for cell in line.strip().strip("|").split("|")]
+
     def section(self, headings):
         """The section's lines up to the next heading or the chart, without a note of an earlier keeping,
         under the first of its headings that the page has, given the current one."""
@@ -91,7 +95,7 @@ class Kept:
     def target(self, text):
         """(text, measured, met) of a row of the targets table."""
         for line in self.lines:
-            cells = [cell.strip() for cell in line.strip().strip("|").split("|")]
+            cells = self.cells(line)
             if len(cells) == 3 and cells[0] == text:
                 return text, cells[1], cells[2] == status(True)
         raise SystemExit(f"no native 32-bit figures to keep: the last page has no target '{text}'")
@@ -99,7 +103,7 @@ class Kept:
     def numbers(self, heading, digest, size):
         """The figures of one table row, as numbers."""
         for line in self.section(heading):
-            cells = [cell.strip() for cell in line.strip().strip("|").split("|")]
+            cells = self.cells(line)
             if cells[:2] == [digest, size_name(size)]:
                 return [float(cell.replace(",", "")) for cell in cells[2:7]]
         raise SystemExit(f"no row {digest} {size_name(size)} in '{heading}' of the last page")
@@ -133,6 +137,10 @@ class Linux:
         self.runs = {"default": load_medians(os.path.join(work, f"{preset}-default.json")),
                      "scalar": load_medians(os.path.join(work, f"{preset}-scalar.json"))}
         self.context = {run: load_context(os.path.join(work, f"{preset}-{run}.json")) for run in self.runs}
+
+    def default_ns(self, name):
+        """Nanoseconds per item of a record of the default run, by its full name."""
+        return 1e9 / self.runs["default"][name]["items_per_second"]
 
     def forms(self, run):
         """The forms ours ran in a run, as the benchmark wrote them into its context."""
@@ -221,54 +229,60 @@ def ratio(ours, reference):
     return ours / reference if reference else float("nan")
 
 
-def engine_table(lines, build):
-    lines.append("| Digest | Message | ours MB/s | libcrypto scalar MB/s | libcrypto MB/s | ours ÷ scalar | ours ÷ libcrypto |")
-    lines.append("|---|---|---:|---:|---:|---:|---:|")
-    for digest in DIGESTS:
-        for size in MESSAGE_SIZES:
-            lines.append(f"| {digest} | {size_name(size)} | {number(build.mbps('engine', 'ours', digest, size))} "
-                         f"| {number(build.mbps('engine', 'scalar', digest, size))} "
-                         f"| {number(build.mbps('engine', 'openssl', digest, size))} "
-                         f"| {build.versus_scalar(build.mbps, 'engine', digest, size):.2f} "
-                         f"| {build.versus_default(build.mbps, 'engine', digest, size):.2f} |")
+def table(lines, header, align, rows):
+    """A markdown table and the blank line after it: the header's cells, each column's alignment as a letter
+    (l or r), and the rows' cells."""
+    lines.append("| " + " | ".join(header) + " |")
+    lines.append("|" + "".join("---:|" if column == "r" else "---|" for column in align))
+    lines += ["| " + " | ".join(row) + " |" for row in rows]
     lines.append("")
+
+
+def engine_table(lines, build):
+    table(lines, ["Digest", "Message", "ours MB/s", "libcrypto scalar MB/s", "libcrypto MB/s", "ours ÷ scalar",
+                  "ours ÷ libcrypto"], "llrrrrr",
+          ([digest, size_name(size), number(build.mbps("engine", "ours", digest, size)),
+            number(build.mbps("engine", "scalar", digest, size)), number(build.mbps("engine", "openssl", digest, size)),
+            f"{build.versus_scalar(build.mbps, 'engine', digest, size):.2f}",
+            f"{build.versus_default(build.mbps, 'engine', digest, size):.2f}"]
+           for digest in DIGESTS for size in MESSAGE_SIZES))
+
+
+def texts():
+    """(digest, size, kind) of every text row, in the tables' order."""
+    return ((digest, size, kind) for digest in DIGESTS for size in TEXT_SIZES for kind in TEXT_KINDS)
 
 
 def path_table(lines, build):
-    lines.append("| Digest | Text | export calls/s | engine calls/s | export ÷ engine | libcrypto scalar calls/s "
-                 "| export ÷ scalar | export ÷ libcrypto | export MB/s | allocations per call: export, libcrypto |")
-    lines.append("|---|---|---:|---:|---:|---:|---:|---:|---:|---|")
-    for digest in DIGESTS:
-        for size in TEXT_SIZES:
-            for kind in TEXT_KINDS:
-                lines.append(f"| {digest} | {size_name(size)} {KIND_NAMES[kind]} "
-                             f"| {number(build.calls('export', 'ours', digest, size, kind=kind))} "
-                             f"| {number(build.calls('export', 'engine', digest, size, kind=kind))} "
-                             f"| {build.versus_engine(digest, size, kind):.2f} "
-                             f"| {number(build.calls('export', 'scalar', digest, size, kind=kind))} "
-                             f"| {build.versus_scalar(build.calls, 'export', digest, size, kind):.2f} "
-                             f"| {build.versus_default(build.calls, 'export', digest, size, kind):.2f} "
-                             f"| {number(build.mbps('export', 'ours', digest, size, kind=kind))} "
-                             f"| {build.allocations('export', 'ours', digest, size, kind):g}, "
-                             f"{build.allocations('export', 'openssl', digest, size, kind):g} |")
-    lines.append("")
+    table(lines, ["Digest", "Text", "export calls/s", "engine calls/s", "export ÷ engine", "libcrypto scalar calls/s",
+                  "export ÷ scalar", "export ÷ libcrypto", "export MB/s", "allocations per call: export, libcrypto"],
+          "llrrrrrrrl",
+          ([digest, f"{size_name(size)} {KIND_NAMES[kind]}",
+            number(build.calls("export", "ours", digest, size, kind=kind)),
+            number(build.calls("export", "engine", digest, size, kind=kind)),
+            f"{build.versus_engine(digest, size, kind):.2f}",
+            number(build.calls("export", "scalar", digest, size, kind=kind)),
+            f"{build.versus_scalar(build.calls, 'export', digest, size, kind):.2f}",
+            f"{build.versus_default(build.calls, 'export', digest, size, kind):.2f}",
+            number(build.mbps("export", "ours", digest, size, kind=kind)),
+            f"{build.allocations('export', 'ours', digest, size, kind):g}, "
+            f"{build.allocations('export', 'openssl', digest, size, kind):g}"]
+           for digest, size, kind in texts()))
 
 
 def windows_table(lines, windows):
-    lines.append("| Digest | Text | export calls/s | engine calls/s | export ÷ engine | BCryptHash calls/s "
-                 "| export ÷ BCryptHash | export MB/s |")
-    lines.append("|---|---|---:|---:|---:|---:|---:|---:|")
-    for digest in DIGESTS:
-        for size in TEXT_SIZES:
-            for kind in TEXT_KINDS:
-                ours = windows.calls("ours", digest, size, kind)
-                engine = windows.calls("engine", digest, size, kind)
-                has_bcrypt = digest in BCRYPT_DIGESTS and kind == "ascii"
-                bcrypt = windows.calls("bcrypt", digest, size) if has_bcrypt else None
-                lines.append(f"| {digest} | {size_name(size)} {KIND_NAMES[kind]} | {number(ours)} | {number(engine)} "
-                             f"| {ours / engine:.2f} | {number(bcrypt) if bcrypt else '–'} "
-                             f"| {f'{ours / bcrypt:.2f}' if bcrypt else '–'} | {number(ours * size / 1e6)} |")
-    lines.append("")
+    def row(digest, size, kind):
+        ours = windows.calls("ours", digest, size, kind)
+        engine = windows.calls("engine", digest, size, kind)
+        has_bcrypt = digest in BCRYPT_DIGESTS and kind == "ascii"
+        bcrypt = windows.calls("bcrypt", digest, size) if has_bcrypt else None
+        return [digest, f"{size_name(size)} {KIND_NAMES[kind]}", number(ours), number(engine), f"{ours / engine:.2f}",
+                number(bcrypt) if bcrypt else "–", f"{ours / bcrypt:.2f}" if bcrypt else "–",
+                number(ours * size / 1e6)]
+
+    table(lines, ["Digest", "Text", "export calls/s", "engine calls/s", "export ÷ engine", "BCryptHash calls/s",
+                  "export ÷ BCryptHash", "export MB/s"], "llrrrrrr",
+          (row(digest, size, kind) for digest, size, kind in texts()))
 
 
 def realign_table(lines, work):
@@ -286,30 +300,30 @@ def realign_table(lines, work):
               "SSE2 SHA-512 rounds and the Keccak permutation realign the stack on entry. Below, the same source "
               "built for callers that keep 16 bytes (`QV_REALIGN_STACK=OFF`, which faults for the others), timed in "
               "turn with the shipped one under Wine, called from a GCC-built program that keeps 16. Medians of "
-              "three rounds; above 0 % the shipped DLL is slower.", "",
-              "| Digest | Text | shipped, ns/call | 16-byte build, ns/call | cost |", "|---|---|---:|---:|---:|"]
-    for digest in ("SHA-384", "SHA-512"):
-        for size in TEXT_SIZES:
-            shipped, aligned = (median([run[("ours", digest, size, "ascii")] for run in rounds[build]])
-                                for build in ("win32", "win32-stack16"))
-            lines.append(f"| {digest} | {size_name(size)} ASCII | {number(shipped)} | {number(aligned)} "
-                         f"| {(shipped / aligned - 1) * 100:+.1f} % |")
-    lines.append("")
+              "three rounds; above 0 % the shipped DLL is slower.", ""]
+
+    def row(digest, size):
+        shipped, aligned = (median([run[("ours", digest, size, "ascii")] for run in rounds[build]])
+                            for build in ("win32", "win32-stack16"))
+        return [digest, f"{size_name(size)} ASCII", number(shipped), number(aligned),
+                f"{(shipped / aligned - 1) * 100:+.1f} %"]
+
+    table(lines, ["Digest", "Text", "shipped, ns/call", "16-byte build, ns/call", "cost"], "llrrr",
+          (row(digest, size) for digest in ("SHA-384", "SHA-512") for size in TEXT_SIZES))
 
 
 def fixed_costs(lines, scratch_ns, texts_ns, export_ns, engine_ns):
     """The steps around the engine timed alone, beside the gap between export and engine on MD5."""
-    lines.append("| Text | scratch block, µs | text steps, µs | MD5 export − engine, µs | MD5 engine, µs "
-                 "| scratch + text steps ÷ engine |")
-    lines.append("|---|---:|---:|---:|---:|---:|")
-    for size in TEXT_SIZES:
-        for kind in TEXT_KINDS:
-            scratch = scratch_ns(size) / 1e3
-            texts = texts_ns(size, kind) / 1e3
-            engine = engine_ns(size, kind) / 1e3
-            lines.append(f"| {size_name(size)} {KIND_NAMES[kind]} | {scratch:.2f} | {texts:.2f} "
-                         f"| {export_ns(size, kind) / 1e3 - engine:.2f} | {engine:.2f} | {(scratch + texts) / engine:.2f} |")
-    lines.append("")
+    def row(size, kind):
+        scratch = scratch_ns(size) / 1e3
+        texts_us = texts_ns(size, kind) / 1e3
+        engine = engine_ns(size, kind) / 1e3
+        return [f"{size_name(size)} {KIND_NAMES[kind]}", f"{scratch:.2f}", f"{texts_us:.2f}",
+                f"{export_ns(size, kind) / 1e3 - engine:.2f}", f"{engine:.2f}", f"{(scratch + texts_us) / engine:.2f}"]
+
+    table(lines, ["Text", "scratch block, µs", "text steps, µs", "MD5 export − engine, µs", "MD5 engine, µs",
+                  "scratch + text steps ÷ engine"], "lrrrrr",
+          (row(size, kind) for size in TEXT_SIZES for kind in TEXT_KINDS))
 
 
 STEP_PARTS = ["hash", "heap pairs (scratch, context, result)", "text conversions (in, back out, the result's digits)",
@@ -332,14 +346,13 @@ def step_parts(export_ns, step):
 
 def step_table(lines, export_ns, step):
     """One row per digest: the 16-byte export's nanoseconds and its parts, with their shares."""
-    lines.append("| Digest | export + FreeMem, ns | " + " | ".join(STEP_PARTS) + " |")
-    lines.append("|---|---:|" + "---:|" * len(STEP_PARTS))
-    for digest in DIGESTS:
+    def row(digest):
         total = export_ns(digest)
         parts = step_parts(total, lambda name: step(name, digest))
-        lines.append(f"| {digest} | {total:.0f} | "
-                     + " | ".join(f"{parts[part]:.0f} ({parts[part] / total:.0%})" for part in STEP_PARTS) + " |")
-    lines.append("")
+        return [digest, f"{total:.0f}"] + [f"{parts[part]:.0f} ({parts[part] / total:.0%})" for part in STEP_PARTS]
+
+    table(lines, ["Digest", "export + FreeMem, ns"] + STEP_PARTS, "lr" + "r" * len(STEP_PARTS),
+          (row(digest) for digest in DIGESTS))
 
 
 PASSES = ["memcpy", "strlen", "bytes_before_zero", "scan", "widen", "narrow"]
@@ -350,29 +363,26 @@ PASS_NAMES = {"memcpy": "C runtime's memcpy", "strlen": "C runtime's strlen",
 
 def pass_table(lines, builds):
     """µs per MiB of each text pass at 64 KiB and 1 MiB; builds: (column title, pass_ns(name, size) or None)."""
-    lines.append("| Pass | " + " | ".join(f"{title}, {size_name(size)}" for title, _ in builds
-                                           for size in (65536, 1048576)) + " |")
-    lines.append("|---|" + "---:|" * (2 * len(builds)))
-    for name in PASSES:
-        cells = []
-        for _, pass_ns in builds:
-            for size in (65536, 1048576):
-                value = pass_ns(name, size)
-                cells.append("–" if value is None else f"{value / 1e3 * 1048576 / size:.1f}")
-        lines.append(f"| {PASS_NAMES[name]} | " + " | ".join(cells) + " |")
-    lines.append("")
+    sizes = (65536, 1048576)
+
+    def cell(value, size):
+        return "–" if value is None else f"{value / 1e3 * 1048576 / size:.1f}"
+
+    table(lines, ["Pass"] + [f"{title}, {size_name(size)}" for title, _ in builds for size in sizes],
+          "l" + "r" * (len(sizes) * len(builds)),
+          ([PASS_NAMES[name]] + [cell(pass_ns(name, size), size) for _, pass_ns in builds for size in sizes]
+           for name in PASSES))
 
 
 def profile_table(lines, profile):
     steps = list(next(iter(profile.values()))["steps"])
-    lines.append("| Digest | export + FreeMem | libcrypto scalar one-shot + hex | " + " | ".join(steps) + " |")
-    lines.append("|---|---:|---:|" + "---:|" * len(steps))
-    for digest in DIGESTS:
-        entry = profile[digest]
-        lines.append(f"| {digest} | {entry['export']:,.0f} | {entry['libcrypto']:,.0f} | "
-                     + " | ".join(f"{entry['steps'][step]:,.0f} ({entry['steps'][step] / entry['export']:.0%})"
-                                  for step in steps) + " |")
-    lines.append("")
+
+    def row(entry):
+        return [f"{entry['export']:,.0f}", f"{entry['libcrypto']:,.0f}"] + \
+            [f"{entry['steps'][step]:,.0f} ({entry['steps'][step] / entry['export']:.0%})" for step in steps]
+
+    table(lines, ["Digest", "export + FreeMem", "libcrypto scalar one-shot + hex"] + steps, "lrr" + "r" * len(steps),
+          ([digest] + row(profile[digest]) for digest in DIGESTS))
 
 
 def callgrind_forms(profile):
@@ -439,9 +449,7 @@ def main():
     bmi = "with BMI1 and BMI2" if {"bmi1", "bmi2"} <= flags else "without BMI"
 
     def linux_fixed(size, kind):
-        scratch = 1e9 / x64.runs["default"][f"cost/scratch/-/{size}"]["items_per_second"]
-        texts = 1e9 / x64.runs["default"][f"cost/texts/-/{size}/{kind}"]["items_per_second"]
-        return scratch, texts
+        return x64.default_ns(f"cost/scratch/-/{size}"), x64.default_ns(f"cost/texts/-/{size}/{kind}")
 
     def wine_fixed(size, kind):
         return wine64.results[("scratch", "-", size, "-")], wine64.results[("texts", "-", size, kind)]
@@ -467,7 +475,7 @@ def main():
                    bound, fixed_note(wine_fixed, wine64.ns("engine", "MD5", size, kind), size, kind))
 
     def linux_step(name, digest):
-        return 1e9 / x64.runs["default"][f"step/{name}/{digest}/16"]["items_per_second"]
+        return x64.default_ns(f"step/{name}/{digest}/16")
 
     def wine_step(name, digest):
         return wine64.results[(f"step:{name}", digest, 16, "ascii")]
@@ -574,10 +582,10 @@ def main():
               "- Ratios above 1 mean ours is faster. Ours is timed in both Linux runs, and each ratio compares "
               "figures of one run (ours ÷ scalar from the masked run); the other columns show the first run.", ""]
 
-    lines += ["## Targets", "", "| Target | Measured | Status |", "|---|---|---|"]
-    for text, measured_text, met in targets:
-        lines.append(f"| {text} | {measured_text} | {status(met)} |")
-    lines += ["", "## One 16-byte export call, by time", "",
+    lines += ["## Targets", ""]
+    table(lines, ["Target", "Measured", "Status"], "lll",
+          ([text, measured_text, status(met)] for text, measured_text, met in targets))
+    lines += ["## One 16-byte export call, by time", "",
               "Each step of the call made alone with the library's own routines (`bench/call_steps.h`), timed in "
               "the run that times the whole call, on the 16-byte ASCII text: the three heap pairs (the zero-filled "
               "scratch block of the text's size, the plugin's context with its create and release, the zero-filled "
@@ -587,9 +595,9 @@ def main():
               "pair). The rest is the export's time less the steps: registration, parsing the bits, the export's "
               "own code, the caller's copy and the call into FreeMem.", "", "Linux x86-64:", ""]
     step_table(lines, lambda d: x64.ns("export", "ours", d, 16, kind="ascii"), linux_step)
-    heap_rows = {name: x64.runs["default"].get(f"heap/{name}/-/17") for name in ("block", "calloc", "malloc")}
-    if all(heap_rows.values()):
-        pair = {name: 1e9 / row["items_per_second"] for name, row in heap_rows.items()}
+    heap_names = {name: f"heap/{name}/-/17" for name in ("block", "calloc", "malloc")}
+    if all(key in x64.runs["default"] for key in heap_names.values()):
+        pair = {name: x64.default_ns(key) for name, key in heap_names.items()}
         lines += [f"A zero-filled 17-byte allocation and release through the block heap costs {pair['block']:.1f} ns "
                   f"on Linux, against {pair['calloc']:.1f} ns for glibc's calloc and free and {pair['malloc']:.1f} ns "
                   "for malloc and free: the Linux heaps take short zero-filled blocks from malloc and fill them, as "
@@ -610,8 +618,8 @@ def main():
               "whether it is ASCII) and one widening, and writes it back with one narrowing; the scratch bytes are "
               "then measured with the C runtime's strlen on Linux and with BytesBeforeZero in the DLL.", ""]
     pass_table(lines, [("Linux x86-64", lambda name, size: (
-                        1e9 / x64.runs["default"][f"pass/{name}/-/{size}"]["items_per_second"]
-                        if f"pass/{name}/-/{size}" in x64.runs["default"] else None)),
+                        x64.default_ns(f"pass/{name}/-/{size}") if f"pass/{name}/-/{size}" in x64.runs["default"]
+                        else None)),
                        ("wine64", lambda name, size: wine64.results.get((name, "-", size, "-")))])
     lines += ["## One 16-byte export call, step by step (callgrind)", "",
               "Instructions per call of `bench/call_profile` (the static library, `tools/call_profile.py`), "
@@ -654,28 +662,30 @@ def main():
         handle.write("\n".join(lines))
 
     # Four blocks for the chart, one row per digest.
-    with open(arguments.plot_data, "w") as handle:
-        def x86_engine_mbps(digest):
-            if kept:
-                return kept.numbers(X86_ENGINE, digest, 16384)[:3]
-            return engine_mbps(x86, digest)
+    def x86_engine_mbps(digest):
+        if kept:
+            return kept.numbers(X86_ENGINE, digest, 16384)[:3]
+        return engine_mbps(x86, digest)
 
-        for build_mbps in (lambda digest: engine_mbps(x64, digest), x86_engine_mbps):
-            handle.write("# digest ours scalar libcrypto (MB/s at 16 KiB)\n")
-            for digest in DIGESTS:
-                handle.write(f"{digest} " + " ".join(f"{figure:.1f}" for figure in build_mbps(digest)) + "\n")
-            handle.write("\n\n")
-        handle.write("# digest ours scalar libcrypto (thousand calls/s at 16 B)\n")
-        for digest in DIGESTS:
-            handle.write(f"{digest} {x64.calls('export', 'ours', digest, 16, kind='ascii') / 1e3:.1f} "
-                         f"{x64.calls('export', 'scalar', digest, 16, kind='ascii') / 1e3:.1f} "
-                         f"{x64.calls('export', 'openssl', digest, 16, kind='ascii') / 1e3:.1f}\n")
-        handle.write("\n\n# digest ours bcrypt (thousand calls/s at 16 B) ours bcrypt (MB/s at 64 KiB), wine64\n")
-        for digest in BCRYPT_DIGESTS:
-            handle.write(f"{digest} {wine64.calls('ours', digest, 16) / 1e3:.1f} "
-                         f"{wine64.calls('bcrypt', digest, 16) / 1e3:.1f} "
-                         f"{wine64.calls('ours', digest, 65536) * 65536 / 1e6:.1f} "
-                         f"{wine64.calls('bcrypt', digest, 65536) * 65536 / 1e6:.1f}\n")
+    def plot_block(title, digests, figures):
+        return f"# digest {title}\n" + "".join(f"{digest} " + " ".join(f"{figure:.1f}" for figure in figures(digest))
+                                               + "\n" for digest in digests)
+
+    def calls_16(digest):
+        return [x64.calls("export", implementation, digest, 16, kind="ascii") / 1e3
+                for implementation in ("ours", "scalar", "openssl")]
+
+    def wine_figures(digest):
+        return [wine64.calls(implementation, digest, 16) / 1e3 for implementation in ("ours", "bcrypt")] + \
+            [wine64.calls(implementation, digest, 65536) * 65536 / 1e6 for implementation in ("ours", "bcrypt")]
+
+    with open(arguments.plot_data, "w") as handle:
+        handle.write("\n\n".join([
+            plot_block("ours scalar libcrypto (MB/s at 16 KiB)", DIGESTS, lambda digest: engine_mbps(x64, digest)),
+            plot_block("ours scalar libcrypto (MB/s at 16 KiB)", DIGESTS, x86_engine_mbps),
+            plot_block("ours scalar libcrypto (thousand calls/s at 16 B)", DIGESTS, calls_16),
+            plot_block("ours bcrypt (thousand calls/s at 16 B) ours bcrypt (MB/s at 64 KiB), wine64", BCRYPT_DIGESTS,
+                       wine_figures)]))
     failed = [text for text, _, met in targets if not met]
     print(f"targets met: {len(targets) - len(failed)} of {len(targets)}")
 
