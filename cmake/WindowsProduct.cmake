@@ -18,7 +18,10 @@ target_link_options(quorvalent PRIVATE -static -s -Wl,--enable-stdcall-fixup -Wl
 
 # Import libraries. A 32-bit caller's __stdcall declarations reference decorated
 # names (_cifrado_SHA2@8), which --kill-at maps to the DLL's undecorated exports.
-set(QV_ARGUMENT_BYTES FreeMem=0 cifrado_SHA1=4 cifrado_SHA2=8 cifrado_SHA3=8 cifrado_md5=4 text_rot13=8)
+# The byte counts come from the header's prototypes, which the exports are
+# compiled against: every argument is a pointer, one 4-byte stack slot.
+file(READ ${CMAKE_SOURCE_DIR}/include/quorvalent.h QV_HEADER_TEXT)
+string(REGEX MATCHALL "QUORVALENT_CALL [A-Za-z0-9_]+\\([^)]*\\)" QV_PROTOTYPES "${QV_HEADER_TEXT}")
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   set(QV_DLLTOOL_MACHINE i386)
   set(QV_KILL_AT -k)
@@ -32,12 +35,21 @@ foreach(line IN LISTS QV_DEF_LINES)
   string(REGEX MATCH "([A-Za-z0-9_]+) +@([0-9]+)" _ "${line}")
   set(name ${CMAKE_MATCH_1})
   set(ordinal ${CMAKE_MATCH_2})
-  set(entry ${QV_ARGUMENT_BYTES})
-  list(FILTER entry INCLUDE REGEX "^${name}=")
-  if(NOT entry)
-    message(FATAL_ERROR "no argument size for the export ${name}")
+  set(prototype ${QV_PROTOTYPES})
+  list(FILTER prototype INCLUDE REGEX "^QUORVALENT_CALL ${name}\\(")
+  if(NOT prototype MATCHES "\\((.*)\\)")
+    message(FATAL_ERROR "include/quorvalent.h declares no export ${name}")
   endif()
-  string(REPLACE "${name}=" "" bytes "${entry}")
+  set(bytes 0)
+  if(NOT CMAKE_MATCH_1 STREQUAL "void")
+    string(REPLACE "," ";" arguments "${CMAKE_MATCH_1}")
+    foreach(argument IN LISTS arguments)
+      if(NOT argument MATCHES "\\*")
+        message(FATAL_ERROR "${name}: the argument '${argument}' is not a pointer; its stack size is not known here")
+      endif()
+      math(EXPR bytes "${bytes} + 4")
+    endforeach()
+  endif()
   if(QV_KILL_AT)
     string(APPEND QV_IMPORT_DEF "    ${name}@${bytes} @${ordinal}\n")
   else()
@@ -64,7 +76,8 @@ if(QV_IMPORT_LIBRARIES)
     COMMAND ${QV_LLVM_DLLTOOL} -m ${QV_DLLTOOL_MACHINE} ${QV_KILL_AT}
             -d ${CMAKE_BINARY_DIR}/generated/quorvalent-import.def -l quorvalent.lib
     WORKING_DIRECTORY ${QV_IMPLIB_DIR}
-    DEPENDS ${CMAKE_SOURCE_DIR}/boundary/quorvalent.def ${CMAKE_SOURCE_DIR}/cmake/WindowsProduct.cmake
+    DEPENDS ${CMAKE_SOURCE_DIR}/boundary/quorvalent.def ${CMAKE_SOURCE_DIR}/include/quorvalent.h
+            ${CMAKE_SOURCE_DIR}/cmake/WindowsProduct.cmake
     COMMENT "Making the import libraries")
   add_custom_target(quorvalent_import_libraries ALL
     DEPENDS ${QV_IMPLIB_DIR}/libquorvalent.dll.a ${QV_IMPLIB_DIR}/quorvalent.lib)

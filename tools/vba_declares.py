@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: MIT
 """Writes the Declare lines of bindings/Quorvalent.bas from the exports'
 prototypes in include/quorvalent.h, in the order of boundary/quorvalent.def,
-after checking both against the argument sizes of cmake/WindowsProduct.cmake.
+after checking that both name the same exports.
 
     vba_declares.py --check   fails when the module's block is out of step
     vba_declares.py --write   rewrites the block between its markers
@@ -40,16 +40,8 @@ def exports():
         prototypes[name] = (result, parsed)
     ordered = [name for name, _ in sorted(re.findall(r"^\s*(\w+)\s+@(\d+)", read("boundary", "quorvalent.def"),
                                                      re.MULTILINE), key=lambda entry: int(entry[1]))]
-    sizes = dict(re.findall(r"(\w+)=(\d+)", re.search(r"set\(QV_ARGUMENT_BYTES ([^)]*)\)",
-                                                       read("cmake", "WindowsProduct.cmake")).group(1)))
-    if sorted(ordered) != sorted(prototypes) or sorted(ordered) != sorted(sizes):
-        sys.exit("vba_declares: the header %s, the .def %s and the argument sizes %s name different exports"
-                 % (sorted(prototypes), ordered, sorted(sizes)))
-    for name in ordered:
-        # Every argument is one 4-byte stack slot on 32-bit Windows.
-        if 4 * len(prototypes[name][1]) != int(sizes[name]):
-            sys.exit("vba_declares: %s takes %d arguments in the header but %s bytes in WindowsProduct.cmake"
-                     % (name, len(prototypes[name][1]), sizes[name]))
+    if sorted(ordered) != sorted(prototypes):
+        sys.exit("vba_declares: the header %s and the .def %s name different exports" % (sorted(prototypes), ordered))
     return [(name,) + prototypes[name] for name in ordered]
 
 
