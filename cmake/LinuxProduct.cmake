@@ -30,14 +30,6 @@ install(TARGETS quorvalent EXPORT quorvalentTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime NAMELINK_COMPONENT dev
   PUBLIC_HEADER DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT dev
   INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
-# Stripped when installed, whatever the install command says; the build tree's
-# copy keeps its debug information.
-if(NOT CMAKE_STRIP)
-  message(FATAL_ERROR "no strip program found for the installed library")
-endif()
-install(CODE "execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-unneeded
-  \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/$<TARGET_FILE_NAME:quorvalent>\"
-  COMMAND_ERROR_IS_FATAL ANY)" COMPONENT runtime)
 install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # pkg-config: the prefix is the .pc file's own folder, climbed back up.
@@ -70,6 +62,8 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
 set(CPACK_COMPONENTS_ALL runtime dev)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
+# The packaged library is stripped, as cmake --install --strip leaves it.
+set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "quorvalent developers")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

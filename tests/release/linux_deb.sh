@@ -41,6 +41,10 @@ for deb in "$runtime" "$dev"; do
                                     grep -m1 -o 'MIT License')" "MIT License"
 done
 
+# The packaged library has neither a symbol table nor debug information.
+dpkg-deb --fsys-tarfile "$runtime" | tar -xOf - "./usr/lib/libquorvalent.so.$version" >"$build/package/packaged.so"
+check "runtime library stripped" "$(readelf -S "$build/package/packaged.so" | grep -cE '\.(symtab|debug_info) ')" 0
+
 root="$build/package/root"
 if ((EUID == 0)); then
     # A root of its own with an empty package database: dpkg unpacks and

@@ -7,7 +7,7 @@ set -euo pipefail
 build="$1"
 prefix="$(mktemp -d)"
 trap 'rm -rf "$prefix"' EXIT
-cmake --install "$build" --prefix "$prefix" >/dev/null
+cmake --install "$build" --strip --prefix "$prefix" >/dev/null
 library="$(find "$prefix" -name 'libquorvalent.so.*.*' -type f)"
 [[ -n "$library" ]] || { echo "FAIL: no versioned library installed"; exit 1; }
 [[ -f "$prefix/include/quorvalent.h" ]] || { echo "FAIL: header not installed"; exit 1; }
