@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Builds the libFuzzer targets in tests/fuzz/ with clang (ASan + UBSan) over the
-# library's Linux sources, and runs them from the seed corpora.
-#   tools/fuzz.sh build OUT               compile into OUT
+# Builds the libFuzzer targets of tests/fuzz/ with the fuzz preset (clang, ASan +
+# UBSan), and runs them from the seed corpora.
+#   tools/fuzz.sh build OUT               configure and build into OUT
 #   tools/fuzz.sh run OUT SECONDS [T...]  run targets (default: all) side by side
 #   tools/fuzz.sh runs OUT COUNT SEED [T...]
 #                                         the same for COUNT inputs each from a fixed
@@ -13,39 +13,14 @@ targets=(exports_fuzz parse_integer_fuzz)
 usage() { echo "usage: tools/fuzz.sh build OUT | run OUT SECONDS [TARGET...] | runs OUT COUNT SEED [TARGET...]" >&2; exit 2; }
 [[ $# -ge 2 ]] || usage
 mode="$1"
-out="$2"
+out="$(realpath -m "$2")"
 shift 2
 
-CXX="${QV_FUZZ_CXX:-clang++}"
-sanitize="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
-
 build() {
-    command -v "$CXX" >/dev/null || { echo "fuzz.sh: $CXX not found; install clang and libclang-rt-14-dev" >&2; exit 1; }
-    [[ -f /usr/include/openssl/evp.h ]] || { echo "fuzz.sh: libssl-dev is missing" >&2; exit 1; }
-    mkdir -p "$out/objects"
-    # The library's Linux sources as CMakeLists.txt lists them, less the loader
-    # hook: each target delivers the attach notification itself.
-    local sources=()
-    local file
-    for file in "$root"/boundary/*.cpp "$root"/runtime/*.cpp "$root"/digest/*.cpp; do
-        case "$(basename "$file")" in platform_windows.cpp | loader_linux.cpp) continue ;; esac
-        sources+=("$file")
-    done
-    local flags=(-std=c++20 -O1 -g $sanitize -I"$root" -I"$root/include")
-    # Library objects with the product's own flags, two compilers at a time.
-    rm -f "$out"/objects/*.o
-    local running=0
-    for file in "${sources[@]}"; do
-        "$CXX" "${flags[@]}" -fsanitize=fuzzer-no-link -fno-exceptions -fno-rtti -fvisibility=hidden \
-            -Wall -Wextra -Wshadow -Wconversion -c "$file" -o "$out/objects/$(basename "$file" .cpp).o" &
-        if ((++running >= 2)); then wait -n; ((running--)); fi
-    done
-    while ((running)); do wait -n; ((running--)); done
-    local target
-    for target in "${targets[@]}"; do
-        "$CXX" "${flags[@]}" -fsanitize=fuzzer "$root/tests/fuzz/$target.cpp" "$out"/objects/*.o -lcrypto -o "$out/$target"
-    done
-    echo "fuzz.sh: built ${targets[*]} in $out"
+    mkdir -p "$out"
+    (cd "$root" && cmake --preset fuzz -B "$out" >"$out/configure.log" 2>&1) || { cat "$out/configure.log" >&2; exit 1; }
+    cmake --build "$out" -j2 --target "${targets[@]}"
+    echo "fuzz.sh: built ${targets[*]} in $out/bin"
 }
 
 # Each target runs from a fresh work corpus (new inputs go there) and the
@@ -58,12 +33,12 @@ run() {
     (($#)) && targets=("$@")
     local target pids=() status=0
     for target in "${targets[@]}"; do
-        [[ -x "$out/$target" ]] || { echo "fuzz.sh: $out/$target not built (tools/fuzz.sh build $out)" >&2; exit 1; }
+        [[ -x "$out/bin/$target" ]] || { echo "fuzz.sh: $out/bin/$target not built (tools/fuzz.sh build $out)" >&2; exit 1; }
         [[ -d "$root/tests/fuzz/corpus/$target" ]] || { echo "fuzz.sh: no seeds in tests/fuzz/corpus/$target" >&2; exit 1; }
         rm -rf "$out/work/$target"
         mkdir -p "$out/work/$target" "$out/artifacts/$target"
         # shellcheck disable=SC2086  # the budget is two options when counted
-        "$out/$target" $budget -timeout=20 -rss_limit_mb=2048 -max_len=6000 -print_final_stats=1 \
+        "$out/bin/$target" $budget -timeout=20 -rss_limit_mb=2048 -max_len=6000 -print_final_stats=1 \
             -artifact_prefix="$out/artifacts/$target/" "$out/work/$target" "$root/tests/fuzz/corpus/$target" \
             >"$out/$target.log" 2>&1 &
         pids+=($!)
