@@ -43,7 +43,8 @@ build() {
     while ((running)); do wait -n; ((running--)); done
     local target
     for target in "${targets[@]}"; do
-        "$CXX" "${flags[@]}" -fsanitize=fuzzer "$root/tests/fuzz/$target.cpp" "$out"/objects/*.o -lcrypto -o "$out/$target"
+        "$CXX" "${flags[@]}" -fsanitize=fuzzer "$root/tests/fuzz/$target.cpp" "$out"/objects/*.o \
+            "$root/tests/support/reference.cpp" "$root/tests/support/vectors.cpp" -lcrypto -o "$out/$target"
     done
     echo "fuzz.sh: built ${targets[*]} in $out"
 }
