@@ -30,8 +30,8 @@ TEST(DigestExports, LeaveNoBlockBehindAfterFreeMem)
         CallDigest(function, "");
     }
     for (const char* bits : {"100", "-256", "1024"}) {
-        EXPECT_EQ(CallDigest(DigestExport::Sha2, "abc", bits), "");
-        EXPECT_EQ(CallDigest(DigestExport::Sha3, "abc", bits), "");
+        EXPECT_EQ(CallDigest(Sha2, "abc", bits), "");
+        EXPECT_EQ(CallDigest(Sha3, "abc", bits), "");
     }
     for (int i = 0; i < 3; ++i) EXPECT_EQ(PlatformHeapLiveBlocks(heaps[i]), before[i]) << "heap " << i;
 }

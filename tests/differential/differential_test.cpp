@@ -2,7 +2,6 @@
 // Seeded random messages through the plugins and through the real shared library,
 // each digest compared with libcrypto's over the same bytes. QV_SEED picks the seed.
 #include <gtest/gtest.h>
-#include <openssl/evp.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -16,6 +15,7 @@
 #include "tests/differential/shared_library.h"
 #include "tests/support/forms.h"
 #include "tests/support/long_texts.h"
+#include "tests/support/reference.h"
 #include "tests/support/vectors.h"
 
 namespace {
@@ -47,36 +47,6 @@ uint64_t Seed()
         return value;
     }();
     return seed;
-}
-
-struct Function {
-    const char* name;
-    int32_t id;
-    int32_t bits;
-    uint32_t blockSize;  // block or rate in bytes: where padding changes shape
-    const EVP_MD* (*reference)();
-    const char* bitsText;  // for the exports; null for MD5 and SHA-1
-};
-
-const Function Functions[] = {
-    {"MD5", Md5, 0, 64, EVP_md5, nullptr},
-    {"SHA-1", Sha1, 0, 64, EVP_sha1, nullptr},
-    {"SHA-224", Sha2, 224, 64, EVP_sha224, "224"},
-    {"SHA-256", Sha2, 256, 64, EVP_sha256, "256"},
-    {"SHA-384", Sha2, 384, 128, EVP_sha384, "384"},
-    {"SHA-512", Sha2, 512, 128, EVP_sha512, "512"},
-    {"SHA3-224", Sha3, 224, 144, EVP_sha3_224, "224"},
-    {"SHA3-256", Sha3, 256, 136, EVP_sha3_256, "256"},
-    {"SHA3-384", Sha3, 384, 104, EVP_sha3_384, "384"},
-    {"SHA3-512", Sha3, 512, 72, EVP_sha3_512, "512"},
-};
-
-std::string Reference(const Function& function, const uint8_t* data, size_t length)
-{
-    uint8_t digest[EVP_MAX_MD_SIZE];
-    unsigned int size = 0;
-    if (EVP_Digest(data, length, digest, &size, function.reference(), nullptr) != 1) return "<libcrypto failed>";
-    return ToHex(digest, size);
 }
 
 // Most messages are short; many sit within a few bytes of a multiple of a block
@@ -145,7 +115,7 @@ std::string Describe(const std::vector<uint32_t>& pieces)
     return text;
 }
 
-std::string RunPieces(const Function& function, int32_t flag, uint8_t* data, const std::vector<uint32_t>& pieces)
+std::string RunPieces(const DigestFunction& function, int32_t flag, uint8_t* data, const std::vector<uint32_t>& pieces)
 {
     DigestPlugin* plugin = FindDigestPlugin(function.id);
     if (!plugin) return "<no plugin>";
@@ -175,8 +145,8 @@ std::vector<EngineRun> EngineRuns()
     std::vector<EngineRun> runs{{"md5", {0}, std::nullopt}};
     for (const TestForm& form : AllTestForms()) {
         EngineRun run{form.Key(), {}, form};
-        for (size_t f = 0; f < std::size(Functions); ++f)
-            for (const TestForm& other : TestFormsFor(Functions[f].id, Functions[f].bits))
+        for (size_t f = 0; f < std::size(DigestFunctions); ++f)
+            for (const TestForm& other : TestFormsFor(DigestFunctions[f].id, DigestFunctions[f].bits))
                 if (other.Key() == form.Key()) run.functions.push_back(f);
         runs.push_back(run);
     }
@@ -204,7 +174,7 @@ TEST_P(Differential, PluginsMatchLibcryptoOnRandomSplitsAndAlignments)
     uint64_t cases = 0;
     uint64_t mismatches = 0;
     for (size_t f : GetParam().functions) {
-        const Function& function = Functions[f];
+        const DigestFunction& function = DigestFunctions[f];
         Random random(seed * 31 + f);
         for (uint32_t index = 0; index < EngineCasesPerFunction; ++index) {
             if (index % 256 == 0)
@@ -222,7 +192,7 @@ TEST_P(Differential, PluginsMatchLibcryptoOnRandomSplitsAndAlignments)
             std::memcpy(base + offset, message, length);
 
             const std::string actual = RunPieces(function, flag, base + offset, pieces);
-            const std::string expected = Reference(function, message, length);
+            const std::string expected = ReferenceHex(function, message, length);
             ++cases;
             if (actual != expected) {
                 ++mismatches;
@@ -302,21 +272,11 @@ TEST(DifferentialExports, SharedLibraryExportsMatchLibcrypto)
     for (uint32_t index = 0; index < ExportTexts && mismatches < 20; ++index) {
         std::string text(PickTextLength(random), '\0');
         for (char& c : text) c = static_cast<char>(random.Between(1, 255));
-        const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
 
-        for (const Function& function : Functions) {
-            const std::string expected = text.empty() ? "" : Reference(function, bytes, text.size());
-            std::string actual;
-            std::string bits;
-            if (function.id == Md5)
-                actual = library.Take(library.md5(text.c_str()));
-            else if (function.id == Sha1)
-                actual = library.Take(library.sha1(text.c_str()));
-            else {
-                bits = BitsText(random, static_cast<uint32_t>(function.bits));
-                auto exported = function.id == Sha2 ? library.sha2 : library.sha3;
-                actual = library.Take(exported(text.c_str(), bits.c_str()));
-            }
+        for (const DigestFunction& function : DigestFunctions) {
+            const std::string expected = text.empty() ? "" : ReferenceHex(function, text);
+            const std::string bits = function.bits ? BitsText(random, static_cast<uint32_t>(function.bits)) : "";
+            const std::string actual = library.Take(CallExport(library, function.id, text.c_str(), bits.c_str()));
             check(std::string(function.name) + (bits.empty() ? "" : " bits \"" + bits + "\""), index, text, actual,
                   expected);
         }

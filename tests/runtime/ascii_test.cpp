@@ -162,22 +162,39 @@ INSTANTIATE_TEST_SUITE_P(Each, ScanForms, testing::ValuesIn(TestFormsOf("scan"))
 INSTANTIATE_TEST_SUITE_P(Each, WidenForms, testing::ValuesIn(TestFormsOf("widen")), TestFormKey);
 INSTANTIATE_TEST_SUITE_P(Each, NarrowForms, testing::ValuesIn(TestFormsOf("narrow")), TestFormKey);
 
-// A call's text steps on plain ASCII of every length around the passes' steps;
-// then each pass holds the first form of its table this processor runs.
+// A call's text steps on printable ASCII of every length around the passes'
+// steps, alone and, up to 40 bytes, with one Western letter at each place, which
+// takes the code page; then each pass holds the first form of its table this
+// processor runs.
 TEST(TextPassChoice, EachCallRunsTheFirstFormThisProcessorHas)
 {
     for (size_t length = 0; length <= 80; ++length) {
-        std::string bytes(length, ' ');
-        for (size_t i = 0; i < length; ++i) bytes[i] = Printable(i);
-        TextUnit* text = ReadText(bytes.c_str());
-        ASSERT_NE(text, nullptr);
-        EXPECT_EQ(TextContentOf(text), TextContent::Ascii) << length;
-        EXPECT_EQ(Units(text, text + TextLength(text)), Units(bytes.begin(), bytes.end())) << length;
-        std::string scratch(length + 1, '\x7f');
-        EXPECT_EQ(WriteText(scratch.data(), text), static_cast<int32_t>(length));
-        EXPECT_EQ(scratch, bytes + '\0') << length;
-        EXPECT_EQ(MeasureMemoryText(scratch.c_str()), static_cast<int32_t>(length));
-        ReleaseAllTexts();
+        for (size_t at = length <= 40 ? 0 : length; at <= length; ++at) {
+            // at == length: the plain ASCII text, converted without the code page.
+            std::string bytes(length, ' ');
+            Units expected(length, TextUnit{' '});
+            for (size_t i = 0; i < length; ++i) expected[i] = static_cast<TextUnit>(bytes[i] = Printable(i));
+            if (at < length) {
+                bytes[at] = '\xe9';
+                expected[at] = TextUnit{0xE9};
+            }
+            const std::string where =
+                std::to_string(length) + " bytes" + (at < length ? ", \\xe9 at " + std::to_string(at) : "");
+            TextUnit* text = ReadText(bytes.c_str());
+            ASSERT_NE(text, nullptr) << where;
+            EXPECT_EQ(Units(text, text + TextLength(text)), expected) << where;
+            EXPECT_EQ(TextContentOf(text), at < length ? TextContent::NeedsCodePage : TextContent::Ascii) << where;
+            EXPECT_EQ(EncodedByteLength(text), static_cast<int32_t>(length)) << where;
+            std::string scratch(length + 1, '\x7f');
+            EXPECT_EQ(WriteText(scratch.data(), text), static_cast<int32_t>(length)) << where;
+            EXPECT_EQ(scratch, bytes + '\0') << where;
+            EXPECT_EQ(MeasureMemoryText(scratch.c_str()), static_cast<int32_t>(length)) << where;
+            char* block = NewAnsiBlock(text);
+            ASSERT_NE(block, nullptr) << where;
+            EXPECT_EQ(std::string(block), bytes) << where;
+            FreeBlock(block);
+            ReleaseAllTexts();
+        }
     }
     ExpectChosen("scan", ScanTextForms, textPasses.scan);
     ExpectChosen("widen", WidenAsciiForms, textPasses.widen);
@@ -186,32 +203,4 @@ TEST(TextPassChoice, EachCallRunsTheFirstFormThisProcessorHas)
     EXPECT_EQ(BytesBeforeZero("abc"), 3u);
     ExpectChosen("zero", BytesBeforeZeroForms, textPasses.bytesBeforeZero);
 #endif
-}
-
-TEST(TextSteps, OneWesternLetterAnywhereTakesTheCodePage)
-{
-    for (size_t length = 1; length <= 40; ++length) {
-        for (size_t at = 0; at <= length; ++at) {
-            // at == length: the plain ASCII text, converted without the code page.
-            std::string bytes(length, 'x');
-            std::u16string expected(length, u'x');
-            if (at < length) {
-                bytes[at] = '\xe9';
-                expected[at] = u'\u00e9';
-            }
-            TextUnit* text = ReadText(bytes.c_str());
-            ASSERT_NE(text, nullptr);
-            EXPECT_EQ(std::u16string(text, text + TextLength(text)), expected) << length << " at " << at;
-            EXPECT_EQ(TextContentOf(text), at < length ? TextContent::NeedsCodePage : TextContent::Ascii);
-            EXPECT_EQ(EncodedByteLength(text), static_cast<int32_t>(length)) << length << " at " << at;
-            std::string scratch(length + 1, '\x7f');
-            WriteText(scratch.data(), text);
-            char* block = NewAnsiBlock(text);
-            ASSERT_NE(block, nullptr);
-            EXPECT_EQ(scratch, bytes + '\0') << length << " at " << at;
-            EXPECT_EQ(std::string(block), bytes) << length << " at " << at;
-            FreeBlock(block);
-            ReleaseAllTexts();
-        }
-    }
 }

@@ -82,6 +82,13 @@ Bytes RunPlugin(int32_t id, int32_t bits, const Bytes& message, Feed feed, int32
     return digest;
 }
 
+Bytes PseudoRandomBytes(size_t size, uint32_t state)
+{
+    Bytes bytes(size);
+    for (uint8_t& b : bytes) b = static_cast<uint8_t>((state = state * 1664525u + 1013904223u) >> 24);
+    return bytes;
+}
+
 std::string Narrow(const TextUnit* text)
 {
     std::string out;
@@ -117,12 +124,16 @@ void ExpectEveryRecord(int32_t id, int32_t bits, const VectorFile& file)
 
 void LoadCavpFile(int32_t id, int32_t bits, const char* kind, VectorFile& file)
 {
-    const bool sha2 = id == Sha2;
-    const std::string relative = (sha2 ? "SHA2/SHA" : "SHA3/SHA3_") + std::to_string(bits) + kind + ".rsp";
+    const bool sha3 = id == Sha3;
+    const std::string length = id == Sha1 ? "" : std::to_string(bits);
+    const std::string relative = (id == Sha1 ? "SHA1/SHA1" : sha3 ? "SHA3/SHA3_" : "SHA2/SHA") + length + kind + ".rsp";
     std::string error;
     ASSERT_TRUE(ReadVectorFile(relative, file, error)) << error;
-    ASSERT_EQ(file.headerL, sha2 ? bits / 8 : bits)
-        << file.path << ": [L = ..] counts " << (sha2 ? "bytes in the SHA-2 files" : "bits in the SHA-3 files");
+    ASSERT_EQ(file.headerL, id == Sha1 ? 20
+                            : sha3     ? bits
+                                       : bits / 8)
+        << file.path << ": [L = ..] counts "
+        << (sha3 ? "bits in the SHA-3 files" : "bytes in the SHA-1 and SHA-2 files");
 }
 
 Bytes ShavsMonteCarloChain(int32_t id, int32_t bits, const Bytes& seed)

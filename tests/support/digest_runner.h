@@ -30,9 +30,9 @@ void ExpectEveryFeed(int32_t id, int32_t bits, const Bytes& message, const std::
 // ExpectEveryFeed for each record of a known-answer file, named by file and line.
 void ExpectEveryRecord(int32_t id, int32_t bits, const VectorFile& file);
 
-// Reads the CAVP file of one kind ("ShortMsg", "LongMsg", "Monte") for a SHA-2 or
-// SHA-3 length, failing the test when it is missing or its [L = ..] is not that
-// length: in bytes in the SHA-2 files, in bits in the SHA-3 ones.
+// Reads the CAVP file of one kind ("ShortMsg", "LongMsg", "Monte") for SHA-1 or a
+// SHA-2 or SHA-3 length, failing the test when it is missing or its [L = ..] is
+// not the digest's length: in bytes in the SHA-1 and SHA-2 files, in bits in the SHA-3 ones.
 void LoadCavpFile(int32_t id, int32_t bits, const char* kind, VectorFile& file);
 
 // One SHAVS Monte Carlo chain of SHA-1 or SHA-2 from seed: MD0 = MD1 = MD2 = seed,
@@ -46,6 +46,10 @@ void ExpectRefusedLengthsKeepNoStorage(int32_t id);
 
 // ComputeDigestHex over the message, as a narrow string.
 std::string DriverHex(int32_t id, int32_t bits, const Bytes& message);
+
+// size bytes from a linear congruential generator started at state: the top
+// byte of each step, so that Python can make the same bytes.
+Bytes PseudoRandomBytes(size_t size, uint32_t state);
 
 // An internal text as a narrow string (code units below 256); frees nothing.
 std::string Narrow(const TextUnit* text);

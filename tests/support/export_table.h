@@ -2,10 +2,12 @@
 // The six exports as one table of function pointers, filled by name from a
 // loaded library: the DLL through GetProcAddress, the shared object through dlsym.
 #pragma once
+#include <cstdint>
 #include <string>
 #include <type_traits>
 
 #include "quorvalent.h"
+#include "tests/support/digests.h"
 
 struct ExportTable {
     QuorvalentFreeMem freeMem = nullptr;
@@ -33,6 +35,25 @@ std::string ResolveExports(ExportTable& table, Lookup lookup)
     resolve("cifrado_SHA3", table.sha3);
     resolve("text_rot13", table.rot13);
     return missing;
+}
+
+// The digest export that runs plugin id over text; bits counts for SHA-2 and SHA-3 alone.
+inline char* CallExport(const ExportTable& table, int32_t id, const char* text, const char* bits)
+{
+    switch (id) {
+    case Md5:
+        return table.md5(text);
+    case Sha1:
+        return table.sha1(text);
+    case Sha2:
+        return table.sha2(text, bits);
+    default:
+        return table.sha3(text, bits);
+    }
+}
+inline char* CallExport(const ExportTable& table, const DigestFunction& function, const char* text)
+{
+    return CallExport(table, function.id, text, function.bitsText);
 }
 
 // The result copied ("<null>" for null), then handed back, as a caller should.

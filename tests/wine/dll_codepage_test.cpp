@@ -11,22 +11,10 @@
 
 #include "codepage_texts.h"
 #include "quorvalent.h"
+#include "tests/support/digests.h"
 #include "tests/wine/dll_library.h"
 
 namespace {
-
-struct Function {
-    const char* name;
-    const char* exportName;
-    const char* bits;  // null for the one-argument exports
-};
-// In the order of CodePageText::digests.
-const Function Functions[10] = {
-    {"MD5", "cifrado_md5", nullptr},     {"SHA-1", "cifrado_SHA1", nullptr},  {"SHA-224", "cifrado_SHA2", "224"},
-    {"SHA-256", "cifrado_SHA2", "256"},  {"SHA-384", "cifrado_SHA2", "384"},  {"SHA-512", "cifrado_SHA2", "512"},
-    {"SHA3-224", "cifrado_SHA3", "224"}, {"SHA3-256", "cifrado_SHA3", "256"}, {"SHA3-384", "cifrado_SHA3", "384"},
-    {"SHA3-512", "cifrado_SHA3", "512"},
-};
 
 unsigned ExpectedCodePage()
 {
@@ -42,14 +30,14 @@ protected:
         ASSERT_NE(library.Resolve<QuorvalentFreeMem>("FreeMem"), nullptr);
     }
 
-    std::string Digest(const Function& function, const char* text) const
+    std::string Digest(const DigestFunction& function, const char* text) const
     {
-        if (!function.bits) {
+        if (!function.bitsText) {
             auto digest = library.Resolve<QuorvalentDigest>(function.exportName);
             return digest ? library.Take(digest(text)) : "<no export>";
         }
         auto digest = library.Resolve<QuorvalentSizedDigest>(function.exportName);
-        return digest ? library.Take(digest(text, function.bits)) : "<no export>";
+        return digest ? library.Take(digest(text, function.bitsText)) : "<no export>";
     }
     std::string Rot13(const char* text) const
     {
@@ -74,8 +62,9 @@ TEST_F(CodePage, DigestsAreOfTheCallersBytes)
     for (const CodePageText& row : CodePageTexts) {
         if (row.codePage != GetACP()) continue;
         ++texts;
-        for (size_t f = 0; f < std::size(Functions); ++f)
-            EXPECT_EQ(Digest(Functions[f], row.text), row.digests[f]) << Functions[f].name << ", " << row.name;
+        for (size_t f = 0; f < std::size(DigestFunctions); ++f)
+            EXPECT_EQ(Digest(DigestFunctions[f], row.text), row.digests[f])
+                << DigestFunctions[f].name << ", " << row.name;
     }
     EXPECT_GE(texts, 2) << "no texts for code page " << GetACP();
 }
@@ -110,16 +99,16 @@ TEST_F(CodePage, DigestsAreOfTheTextAfterTheRoundTrip)
     const int bytes = WideCharToMultiByte(CP_ACP, 0, wide, units, back, 31, nullptr, nullptr);
     ASSERT_GT(bytes, 0);
     back[bytes] = 0;
-    for (const Function& function : Functions)
+    for (const DigestFunction& function : DigestFunctions)
         EXPECT_EQ(Digest(function, invalid), Digest(function, back)) << function.name;
     if (GetACP() == 932) {
         EXPECT_STREQ(back,
                      "ab\x81\x45"
                      "cd")
             << "the replacement of 81 20";
-        EXPECT_EQ(Digest(Functions[0], invalid), Digest(Functions[0],
-                                                        "ab\x81\x45"
-                                                        "cd"));
+        EXPECT_EQ(Digest(DigestFunctions[0], invalid), Digest(DigestFunctions[0],
+                                                              "ab\x81\x45"
+                                                              "cd"));
     } else {
         EXPECT_STREQ(back, invalid) << "a single-byte code page keeps every byte";
     }

@@ -64,28 +64,19 @@ std::vector<std::string> MixedTexts()
     return texts;
 }
 
-// One call shape: which export, and the bits text for SHA-2 and SHA-3.
+// One call shape: the digest export that runs plugin id with its bits text, or
+// ROT13 for id 0.
 struct Call {
-    int exported;  // 0 MD5, 1 SHA-1, 2 SHA-2, 3 SHA-3, 4 ROT13
+    int32_t id;
     const char* bits;
 };
-const Call Calls[] = {{0, nullptr}, {1, nullptr}, {2, "224"}, {2, "256"}, {2, "384"}, {2, "512"},  {2, "100"},
-                      {3, "224"},   {3, "256"},   {3, "384"}, {3, "512"}, {3, ""},    {3, "-256"}, {4, nullptr}};
+const Call Calls[] = {{Md5, nullptr}, {Sha1, nullptr}, {Sha2, "224"},  {Sha2, "256"}, {Sha2, "384"},
+                      {Sha2, "512"},  {Sha2, "100"},   {Sha3, "224"},  {Sha3, "256"}, {Sha3, "384"},
+                      {Sha3, "512"},  {Sha3, ""},      {Sha3, "-256"}, {0, nullptr}};
 
 char* Invoke(const SoakLibrary& library, const Call& call, const char* text)
 {
-    switch (call.exported) {
-    case 0:
-        return library.md5(text);
-    case 1:
-        return library.sha1(text);
-    case 2:
-        return library.sha2(text, call.bits);
-    case 3:
-        return library.sha3(text, call.bits);
-    default:
-        return library.rot13(text, nullptr);
-    }
+    return call.id ? CallExport(library, call.id, text, call.bits) : library.rot13(text, nullptr);
 }
 
 TEST(DllSoak, HundredThousandCallsLeaveHeapsAndPrivateBytesFlat)
