@@ -124,6 +124,21 @@ template <int Count>
 #define SHA512_SCHEDULE(x, x1, x4, x5, x7, t) \
     x = NextPair(x, x1, x4, x5, x7); \
     StorePair(wk, x, (t) + 16)
+// Sixteen rounds of the first block from W + K at wk + 2t, scheduling words
+// t + 16 to t + 31 of both blocks.
+// clang-format off
+#define SHA512_SCHEDULED_ROUNDS16(t) \
+    SHA512_ROUNDS8(a, b, c, d, e, f, g, h, wk + 2 * (t), \
+                   SHA512_SCHEDULE(x0, x1, x4, x5, x7, (t)), \
+                   SHA512_SCHEDULE(x1, x2, x5, x6, x0, (t) + 2), \
+                   SHA512_SCHEDULE(x2, x3, x6, x7, x1, (t) + 4), \
+                   SHA512_SCHEDULE(x3, x4, x7, x0, x2, (t) + 6)); \
+    SHA512_ROUNDS8(a, b, c, d, e, f, g, h, wk + 2 * (t) + 16, \
+                   SHA512_SCHEDULE(x4, x5, x0, x1, x3, (t) + 8), \
+                   SHA512_SCHEDULE(x5, x6, x1, x2, x4, (t) + 10), \
+                   SHA512_SCHEDULE(x6, x7, x2, x3, x5, (t) + 12), \
+                   SHA512_SCHEDULE(x7, x0, x3, x4, x6, (t) + 14))
+// clang-format on
 // Sixteen rounds from W + K at wk, with nothing to schedule.
 #define SHA512_ROUNDS16(wk) \
     SHA512_ROUNDS8(a, b, c, d, e, f, g, h, (wk), , , , ); \
@@ -164,22 +179,21 @@ template <int Count>
 
         // Unrolled, W + K and the constants lie at fixed addresses, and the two
         // pointers a loop needs for them no longer take general registers from
-        // the rounds (with them, GCC spilled a working variable).
+        // the rounds (with them, GCC spilled a working variable). But the
+        // unrolled rounds are 17 KiB of code, which a short message runs once,
+        // fetched anew among the rest of a call: its last pair of blocks takes
+        // the loop, which is a quarter of that.
         lastPair = b ^ c;
+        if (count > 2) {
 #pragma GCC unroll 4
-        for (int t = 0; t < 64; t += 16) {
-            // clang-format off
-            SHA512_ROUNDS8(a, b, c, d, e, f, g, h, wk + 2 * t,
-                           SHA512_SCHEDULE(x0, x1, x4, x5, x7, t),
-                           SHA512_SCHEDULE(x1, x2, x5, x6, x0, t + 2),
-                           SHA512_SCHEDULE(x2, x3, x6, x7, x1, t + 4),
-                           SHA512_SCHEDULE(x3, x4, x7, x0, x2, t + 6));
-            SHA512_ROUNDS8(a, b, c, d, e, f, g, h, wk + 2 * t + 16,
-                           SHA512_SCHEDULE(x4, x5, x0, x1, x3, t + 8),
-                           SHA512_SCHEDULE(x5, x6, x1, x2, x4, t + 10),
-                           SHA512_SCHEDULE(x6, x7, x2, x3, x5, t + 12),
-                           SHA512_SCHEDULE(x7, x0, x3, x4, x6, t + 14));
-            // clang-format on
+            for (int t = 0; t < 64; t += 16) {
+                SHA512_SCHEDULED_ROUNDS16(t);
+            }
+        } else {
+#pragma GCC unroll 1
+            for (int t = 0; t < 64; t += 16) {
+                SHA512_SCHEDULED_ROUNDS16(t);
+            }
         }
         SHA512_ROUNDS16(wk + 128);
         feedForward();
@@ -196,6 +210,7 @@ template <int Count>
 #undef SHA512_ROUND
 #undef SHA512_ROUNDS8
 #undef SHA512_SCHEDULE
+#undef SHA512_SCHEDULED_ROUNDS16
 #undef SHA512_ROUNDS16
 
 #undef SHA512_AVX2
