@@ -21,6 +21,7 @@ target_link_options(quorvalent PRIVATE -static -s -Wl,--enable-stdcall-fixup -Wl
 # The byte counts come from the header's prototypes, which the exports are
 # compiled against: every argument is a pointer, one 4-byte stack slot.
 file(READ ${CMAKE_SOURCE_DIR}/include/quorvalent.h QV_HEADER_TEXT)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/include/quorvalent.h)
 string(REGEX MATCHALL "QUORVALENT_CALL [A-Za-z0-9_]+\\([^)]*\\)" QV_PROTOTYPES "${QV_HEADER_TEXT}")
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   set(QV_DLLTOOL_MACHINE i386)
