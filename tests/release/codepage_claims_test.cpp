@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "quorvalent.h"
@@ -55,12 +54,6 @@ const CodePage CodePages[] = {
     {932, false, "\x81\x45", "9a2106b6e675ca895a1617246a5eaac4", "?e"},
     {65001, false, "\xEF\xBF\xBD", "9b759040321a408a5c7768b4511287a6", "\xE2\x82\xAC\xC3\xA9"},
 };
-
-unsigned ExpectedCodePage()
-{
-    const char* text = std::getenv("QV_EXPECTED_ACP");
-    return text ? static_cast<unsigned>(std::strtoul(text, nullptr, 10)) : 0;
-}
 
 class CodePageClaims : public testing::Test {
 protected:

@@ -16,12 +16,6 @@
 
 namespace {
 
-unsigned ExpectedCodePage()
-{
-    const char* text = std::getenv("QV_EXPECTED_ACP");
-    return text ? static_cast<unsigned>(std::strtoul(text, nullptr, 10)) : 0;
-}
-
 class CodePage : public testing::Test {
 protected:
     void SetUp() override

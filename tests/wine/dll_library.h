@@ -4,10 +4,19 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "tests/support/export_table.h"
+
+// The ANSI code page that the locale of a test's run should give Wine
+// (QV_EXPECTED_ACP), or 0 when the run names none.
+inline unsigned ExpectedCodePage()
+{
+    const char* text = std::getenv("QV_EXPECTED_ACP");
+    return text ? static_cast<unsigned>(std::strtoul(text, nullptr, 10)) : 0;
+}
 
 inline std::vector<HANDLE> ProcessHeaps()
 {
