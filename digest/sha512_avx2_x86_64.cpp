@@ -144,7 +144,15 @@ template <int Count>
     SHA512_ROUNDS8(a, b, c, d, e, f, g, h, (wk), , , , ); \
     SHA512_ROUNDS8(a, b, c, d, e, f, g, h, (wk) + 16, , , , )
 
-[[SHA512_AVX2]] void Sha512CompressAvx2(uint64_t chain[8], const uint8_t* blocks, uint32_t count)
+namespace {
+
+// Unrolled, W + K and the constants lie at fixed addresses, and the two pointers
+// a loop needs for them no longer take general registers from the rounds (with
+// them, GCC spilled a working variable). But the unrolled rounds are 17 KiB of
+// code, which a message of one or two blocks runs once, fetched anew among the
+// rest of a call: such a message takes the rounds as a loop, a quarter of that.
+template <bool Rolled>
+[[SHA512_AVX2, gnu::always_inline]] inline void Compress(uint64_t chain[8], const uint8_t* blocks, uint32_t count)
 {
     uint64_t a = chain[0], b = chain[1], c = chain[2], d = chain[3];
     uint64_t e = chain[4], f = chain[5], g = chain[6], h = chain[7];
@@ -177,20 +185,14 @@ template <int Count>
         StorePair(wk, x6, 12);
         StorePair(wk, x7, 14);
 
-        // Unrolled, W + K and the constants lie at fixed addresses, and the two
-        // pointers a loop needs for them no longer take general registers from
-        // the rounds (with them, GCC spilled a working variable). But the
-        // unrolled rounds are 17 KiB of code, which a short message runs once,
-        // fetched anew among the rest of a call: its last pair of blocks takes
-        // the loop, which is a quarter of that.
         lastPair = b ^ c;
-        if (count > 2) {
-#pragma GCC unroll 4
+        if constexpr (Rolled) {
+#pragma GCC unroll 1
             for (int t = 0; t < 64; t += 16) {
                 SHA512_SCHEDULED_ROUNDS16(t);
             }
         } else {
-#pragma GCC unroll 1
+#pragma GCC unroll 4
             for (int t = 0; t < 64; t += 16) {
                 SHA512_SCHEDULED_ROUNDS16(t);
             }
@@ -204,6 +206,27 @@ template <int Count>
             SHA512_ROUNDS16(wk + 2 + 2 * t);
         }
         feedForward();
+    }
+}
+
+[[SHA512_AVX2, gnu::noinline]] void CompressShort(uint64_t chain[8], const uint8_t* blocks, uint32_t count)
+{
+    Compress<true>(chain, blocks, count);
+}
+
+[[SHA512_AVX2, gnu::noinline]] void CompressLong(uint64_t chain[8], const uint8_t* blocks, uint32_t count)
+{
+    Compress<false>(chain, blocks, count);
+}
+
+}  // namespace
+
+[[SHA512_AVX2]] void Sha512CompressAvx2(uint64_t chain[8], const uint8_t* blocks, uint32_t count)
+{
+    if (count > 2) {
+        CompressLong(chain, blocks, count);
+    } else {
+        CompressShort(chain, blocks, count);
     }
 }
 
