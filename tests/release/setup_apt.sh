@@ -60,15 +60,13 @@ chmod +x "$work/bin/stand-in"
 for name in apt-get dpkg sudo sleep; do ln -s stand-in "$work/bin/$name"; done
 export PATH="$work/bin:$PATH" FAKE_WORK="$work" DPKG_ADMINDIR="$work/dpkg"
 
-repeat() {  # repeat N WORDS: WORDS, N times
-    local i
-    for ((i = 0; i < $1; i++)); do printf ' %s' "$2"; done
-}
-
 me="${0##*/}"
+# The table waits 30 s for a lock, in three polls; the last check has the real wait.
+lock_wait="$QV_LOCK_WAIT"
+QV_LOCK_WAIT=30
 mirror="http://deb.debian.org/debian-security/dists/bookworm-security/main/binary-i386/Packages.xz (File has unexpected size (374820 != 376004). Mirror sync in progress?)"
-waiting="holds the package lock (on a fresh machine, most often the upgrade that runs at boot): waiting for it, up to 10 min"
-still_held="still holds the package lock after 10 min: run the same command again once it has finished"
+waiting="holds the package lock (on a fresh machine, most often the upgrade that runs at boot): waiting for it, up to 30 s"
+still_held="still holds the package lock after 30 s: run the same command again once it has finished"
 # name | stand-ins' failures | dpkg's journal left behind | status | calls | output (a pattern)
 rows=(
     "nothing in the way||no|0|update install|"
@@ -81,10 +79,10 @@ apt-get update failed; trying again in 20 s (try 3 of 3)
 E: The repository 'http://deb.debian.org/debian bookworm-backports InRelease' is not signed.
 $me: apt-get update failed 3 times, 20 s apart"
     "the index's lock held for two tries|update:2:lock|no|0|update sleep/10 update sleep/10 update install|process 2770 (apt-get) $waiting"
-    "the index's lock held throughout|update:999:lock|no|1|update$(repeat 60 "sleep/10 update")|process 2770 (apt-get) $waiting
+    "the index's lock held throughout|update:999:lock|no|1|update sleep/10 update sleep/10 update sleep/10 update|process 2770 (apt-get) $waiting
 $me: process 2770 (apt-get) $still_held"
-    "the lock held when installing: apt waits|install:1:lock|no|0|update install install/600|process 4321 (unattended-upgr) $waiting"
-    "the lock held while apt waits|install:2:lock|no|1|update install install/600|process 4321 (unattended-upgr) $waiting
+    "the lock held when installing: apt waits|install:1:lock|no|0|update install install/30|process 4321 (unattended-upgr) $waiting"
+    "the lock held while apt waits|install:2:lock|no|1|update install install/30|process 4321 (unattended-upgr) $waiting
 $me: process 4321 (unattended-upgr) $still_held"
     "a package apt does not know|install:1:unknown|no|1|update install|E: Unable to locate package qemu-user
 $me: apt-get install failed"
@@ -108,6 +106,7 @@ for row in "${rows[@]}"; do
 done
 # The command lines themselves, of an install cut short that then waits for the lock.
 rm -f "$work/calls" "$work/commands" "$work/steps"
+QV_LOCK_WAIT="$lock_wait"
 touch "$work/dpkg/updates/0001"
 FAKE_FAILS=install:1:lock qv_install -t bookworm-backports qemu-user >/dev/null
 check "command lines" "$(cat "$work/commands")" "dpkg --force-confdef --force-confold --configure -a
