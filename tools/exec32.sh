@@ -13,6 +13,8 @@
 #                             registering it: the tests run the compression forms
 #                             this processor lacks under qemu-x86_64 and qemu-i386
 set -euo pipefail
+# shellcheck source=tools/prereqs.sh
+source "$(dirname "$0")/prereqs.sh"
 binfmt=/proc/sys/fs/binfmt_misc
 handler="qemu-i386"
 qemu_minimum=10
@@ -144,9 +146,7 @@ install_qemu() {
     local suite="$release-backports"
     add_backports "$release" "$suite"
     echo "exec32: installing qemu-user from $suite, to run 32-bit x86 programs and the forms this processor lacks"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends -t "$suite" qemu-user >/dev/null
+    qv_install -t "$suite" qemu-user || exit 1
 }
 
 # magic and mask of i386 ELF executables and shared objects, as qemu's packages
