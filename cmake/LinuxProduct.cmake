@@ -54,26 +54,24 @@ install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT dev)
 
 # Debian packages (cpack -G DEB): libquorvalent1 (the library and its soname
 # link) and libquorvalent-dev (what a build needs), the library and the files
-# that find it in the multiarch folder (/usr/lib/x86_64-linux-gnu), each package
-# with the license as its copyright file and a changelog. These components go
-# only into the packages.
-if(NOT CMAKE_LIBRARY_ARCHITECTURE)
-  message(FATAL_ERROR "the Debian packages need the multiarch folder, which CMake did not find for ${CMAKE_CXX_COMPILER}")
+# that find it in the multiarch folder (/usr/lib/x86_64-linux-gnu; GNUInstallDirs'
+# folder for a compiler that names none), each package with the license as its
+# copyright file and a changelog. These components go only into the packages.
+set(QV_DEB_LIBDIR ${CMAKE_INSTALL_LIBDIR})
+if(CMAKE_LIBRARY_ARCHITECTURE)
+  set(QV_DEB_LIBDIR lib/${CMAKE_LIBRARY_ARCHITECTURE})
 endif()
-set(QV_DEB_RUNTIME libquorvalent${PROJECT_VERSION_MAJOR})
-qv_install_library(lib/${CMAKE_LIBRARY_ARCHITECTURE} deb_runtime deb_dev EXCLUDE_FROM_ALL)
+qv_install_library(${QV_DEB_LIBDIR} deb_runtime deb_dev EXCLUDE_FROM_ALL)
+set(CPACK_DEBIAN_DEB_RUNTIME_PACKAGE_NAME libquorvalent${PROJECT_VERSION_MAJOR})
+set(CPACK_DEBIAN_DEB_DEV_PACKAGE_NAME libquorvalent-dev)
 set(QV_DEB_MAINTAINER "quorvalent developers <maintainers@quorvalent.invalid>" CACHE STRING
     "The Maintainer of the Debian packages: a name and an address")
 file(READ LICENSE QV_LICENSE)
 file(WRITE ${CMAKE_BINARY_DIR}/generated/copyright
      "quorvalent ${PROJECT_VERSION}: ${PROJECT_DESCRIPTION}\n\nLicense: MIT\n\n${QV_LICENSE}")
-foreach(package IN ITEMS ${QV_DEB_RUNTIME} libquorvalent-dev)
-  if(package STREQUAL QV_DEB_RUNTIME)
-    set(component deb_runtime)
-  else()
-    set(component deb_dev)
-  endif()
-  set(doc ${CMAKE_INSTALL_DATAROOTDIR}/doc/${package})
+foreach(component IN ITEMS deb_runtime deb_dev)
+  string(TOUPPER ${component} upper)
+  set(doc ${CMAKE_INSTALL_DATAROOTDIR}/doc/${CPACK_DEBIAN_${upper}_PACKAGE_NAME})
   install(FILES ${CMAKE_BINARY_DIR}/generated/copyright DESTINATION ${doc} COMPONENT ${component} EXCLUDE_FROM_ALL)
   # The changelog is dated with the source, compressed without a name or time.
   install(CODE "
@@ -98,7 +96,6 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${QV_DEB_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_DEB_RUNTIME_PACKAGE_NAME ${QV_DEB_RUNTIME})
 set(CPACK_DEBIAN_DEB_RUNTIME_PACKAGE_SECTION libs)
 # libc6's version from dpkg-shlibdeps; a shlibs file for the packages built on
 # this one. dpkg runs ldconfig through the trigger; CPack's postinst and postrm
@@ -112,7 +109,6 @@ set(CPACK_DEBIAN_DEB_RUNTIME_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/generated
 set(CPACK_COMPONENT_DEB_RUNTIME_DESCRIPTION "The shared library libquorvalent.so.1: lowercase hexadecimal MD5,
 SHA-1, SHA-2 and SHA-3 digests and ROT13 of zero-terminated texts, through
 six C functions.")
-set(CPACK_DEBIAN_DEB_DEV_PACKAGE_NAME libquorvalent-dev)
 set(CPACK_DEBIAN_DEB_DEV_PACKAGE_SECTION libdevel)
 # The dev package requires the runtime package of its own version.
 set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS ON)
