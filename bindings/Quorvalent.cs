@@ -8,9 +8,11 @@
 // The library is loaded by name: quorvalent.dll on Windows (the 32-bit DLL for
 // a 32-bit process, the 64-bit one for a 64-bit process), libquorvalent.so
 // elsewhere, found through ldconfig or LD_LIBRARY_PATH. Texts travel in the ANSI
-// code page on Windows, where a character it lacks becomes '?', and as UTF-8
-// elsewhere. An empty text gives "" from every call. Calls are serialised by a
-// lock, so threads may share the class.
+// code page on Windows, where a character it lacks becomes '?' (no best-fit
+// look-alikes), and as UTF-8 elsewhere. An empty text gives "" from every call;
+// a null result (a text longer than 2147483646 bytes, or no memory) throws
+// OutOfMemoryException. Calls are serialised by a lock, so threads may share
+// the class.
 using System;
 using System.Globalization;
 using System.Runtime.InteropServices;
@@ -90,7 +92,8 @@ public static class Quorvalent
             try
             {
                 if (result == IntPtr.Zero)
-                    throw new OutOfMemoryException("quorvalent ran out of memory");
+                    throw new OutOfMemoryException(
+                        "quorvalent: no result: the text is longer than 2147483646 bytes, or memory ran out");
                 return Marshal.PtrToStringAnsi(result);
             }
             finally

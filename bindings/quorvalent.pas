@@ -8,11 +8,15 @@
   The library is bound by name: quorvalent.dll on Windows (the 32-bit DLL for a
   32-bit program, the 64-bit one for a 64-bit program), libquorvalent.so
   elsewhere, where Free Pascal links with -lquorvalent (-Fl names its folder)
-  and the program finds libquorvalent.so.1 through ldconfig or LD_LIBRARY_PATH. Texts travel as AnsiString: in the ANSI code page on
-  Windows, where a character it lacks becomes '?', and as the program's bytes
-  (UTF-8) elsewhere. An empty text gives '' from every call. Calls are
-  serialised by a critical section, so threads may share the unit; a threaded
-  Free Pascal program on Linux lists cthreads first in its uses clause. }
+  and the program finds libquorvalent.so.1 through ldconfig or LD_LIBRARY_PATH.
+  Texts travel as AnsiString: in the ANSI code page on Windows, where Windows
+  turns a character the code page lacks into a look-alike where it has one
+  (U+00E9, e with acute accent, becomes 'e' on code page 1251) and into '?'
+  otherwise, and as the program's bytes (UTF-8) elsewhere. An empty text gives
+  '' from every call; a null result (a text longer than 2147483646 bytes, or no
+  memory) raises EOutOfMemory. Calls are serialised by a critical section, so
+  threads may share the unit; a threaded Free Pascal program on Linux lists
+  cthreads first in its uses clause. }
 unit Quorvalent;
 
 {$IFDEF FPC}

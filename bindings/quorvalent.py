@@ -14,9 +14,13 @@ The library is looked for first beside this file, then by name:
   ldconfig, or through LD_LIBRARY_PATH).
 A library whose bitness is not the interpreter's is passed over, and named in
 the error when no other is found. A str is passed in the ANSI code page on
-Windows, where a character it lacks becomes "?", and as UTF-8 elsewhere; bytes
-are passed as they are. An empty text gives "" from every call. Calls are
-serialised by a lock, so threads may share the module.
+Windows, through Python's "mbcs" codec with errors="replace": Windows turns a
+character the code page lacks into a look-alike where it has one (U+00E9, e
+with acute accent, becomes "e" on code page 1251) and into "?" otherwise, as
+VBA and most other ANSI hosts do. Elsewhere a str is passed as UTF-8; bytes
+are passed as they are. An empty text gives "" from every call; a null result
+(a text longer than 2147483646 bytes, or no memory) raises MemoryError. Calls
+are serialised by a lock, so threads may share the module.
 """
 import ctypes
 import operator
@@ -85,6 +89,8 @@ def _load(loader, windows=sys.platform == "win32", here=_HERE, path=os.environ.g
 
 if sys.platform == "win32":
     _library = _load(ctypes.WinDLL)  # stdcall on 32-bit Windows
+    # "replace" lets Windows' best-fit mapping pick a look-alike, as the ANSI
+    # string conversions of VBA, Delphi and the C runtime do.
     _ENCODING, _ERRORS = "mbcs", "replace"
 else:
     _library = _load(ctypes.CDLL)
@@ -128,7 +134,7 @@ def _call(name, *arguments):
         result = getattr(_library, name)(*arguments)
         try:
             if not result:
-                raise MemoryError("quorvalent: the library ran out of memory")
+                raise MemoryError("quorvalent: no result: the text is longer than 2147483646 bytes, or memory ran out")
             return ctypes.string_at(result)
         finally:
             _library.FreeMem()

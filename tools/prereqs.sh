@@ -11,16 +11,18 @@ QV_DEMO_PACKAGES=(cmake ninja-build g++-mingw-w64-i686 clang wine wine32:i386)
 # vectors and Google Benchmark, their 32-bit forms for host32, the 64-bit DLL,
 # import libraries through LLVM, libFuzzer's runtime, valgrind, the benchmark
 # chart, the locales that give Wine other code pages, the language wrappers'
-# tests (C# on Mono, Free Pascal), the consumer build test (pkg-config), the
+# tests (C# on Mono, Free Pascal, and its sources for the Windows units of the
+# zip README's Pascal example), the consumer build test (pkg-config), the
 # Debian packages' dependencies (dpkg-shlibdeps, and file, through which CPack
-# finds the libraries to give it), the README's NSIS example
-# (makensis), the formatting check, and qemu-user, which runs the forms of a
+# finds the libraries to give it) and their judge (lintian), the README's NSIS
+# example (makensis), the formatting check, and qemu-user, which runs the forms of a
 # routine that this processor lacks, and the fall-back forms, on a model of
 # another processor.
 QV_TEST_PACKAGES=("${QV_DEMO_PACKAGES[@]}" g++ googletest libgtest-dev libssl-dev python3-cryptography-vectors
                   g++-mingw-w64-x86-64 wine64 lld llvm libclang-rt-14-dev valgrind
                   libbenchmark-dev g++-multilib libssl-dev:i386 libbenchmark-dev:i386 gnuplot-nox locales
-                  mono-mcs mono-runtime fp-compiler fp-units-fcl pkgconf dpkg-dev file nsis clang-format qemu-user)
+                  mono-mcs mono-runtime fp-compiler fp-units-fcl fpc-source-3.2.2 pkgconf dpkg-dev file lintian nsis
+                  clang-format qemu-user)
 # Wine reads its ANSI code page from the locale: 1251, 932, and 65001 (UTF-8),
 # which it gives a Hindi locale.
 QV_TEST_LOCALES=(ru_RU ja_JP hi_IN)

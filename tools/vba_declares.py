@@ -13,7 +13,7 @@ import sys
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 MODULE = os.path.join(ROOT, "bindings", "Quorvalent.bas")
-BEGIN = "' BEGIN Declare lines, written by tools/vba_declares.py: do not edit"
+BEGIN = "' BEGIN Declare lines, one per export of quorvalent.h and quorvalent.def"
 END = "' END Declare lines"
 
 # C type -> (VBA7 type, VBA6 type); texts go ByVal As String, which VBA hands

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Makes the Debian packages with cpack, checks their metadata and contents,
-# installs them into a scratch root (through dpkg itself as root, else by
-# unpacking them) and builds a consumer against them with pkg-config and with
-# find_package. Usage: linux_deb.sh BUILD_DIR VERSION
+# Makes the Debian packages with cpack, checks their metadata and contents and
+# has lintian judge them, installs them into a scratch root (through dpkg itself
+# as root, else by unpacking them) and builds a consumer against them with
+# pkg-config and with find_package. Usage: linux_deb.sh BUILD_DIR VERSION
 set -euo pipefail
 build="$(cd "$1" && pwd)"
 version="$2"
@@ -11,6 +11,7 @@ here="$(cd "$(dirname "$0")" && pwd)"
 rm -rf "$build/package"
 (cd "$build" && cpack -G DEB >/dev/null)
 arch="$(dpkg --print-architecture)"
+multiarch="$(dpkg-architecture -qDEB_HOST_MULTIARCH)"
 runtime="$build/package/libquorvalent1_${version}_$arch.deb"
 dev="$build/package/libquorvalent-dev_${version}_$arch.deb"
 # shellcheck source=tests/release/checks.sh
@@ -29,20 +30,32 @@ check "dev depends on its runtime" "$(dpkg-deb -f "$dev" Depends)" "libquorvalen
 
 # Contents, directories left out: each file, and each link with its target.
 contents() { dpkg-deb -c "$1" | awk '$1 !~ /^d/ { sub(/^\./, "", $6); print $6 ($7 == "->" ? "->" $8 : "") }' | LC_ALL=C sort | xargs; }
-check "runtime files" "$(contents "$runtime")" \
-      "/usr/lib/libquorvalent.so.1->libquorvalent.so.$version /usr/lib/libquorvalent.so.$version /usr/share/doc/libquorvalent1/copyright"
-check "dev files" "$(contents "$dev")" "/usr/include/quorvalent.h /usr/lib/cmake/quorvalent/quorvalentConfig.cmake \
-/usr/lib/cmake/quorvalent/quorvalentConfigVersion.cmake /usr/lib/cmake/quorvalent/quorvalentTargets-*.cmake \
-/usr/lib/cmake/quorvalent/quorvalentTargets.cmake /usr/lib/libquorvalent.so->libquorvalent.so.1 \
-/usr/lib/pkgconfig/quorvalent.pc /usr/share/doc/libquorvalent-dev/copyright"
+# The library, and the files that find it, in the multiarch folder.
+lib="/usr/lib/$multiarch"
+check "runtime files" "$(contents "$runtime")" "$lib/libquorvalent.so.1->libquorvalent.so.$version \
+$lib/libquorvalent.so.$version /usr/share/doc/libquorvalent1/changelog.gz /usr/share/doc/libquorvalent1/copyright"
+check "dev files" "$(contents "$dev")" "/usr/include/quorvalent.h $lib/cmake/quorvalent/quorvalentConfig.cmake \
+$lib/cmake/quorvalent/quorvalentConfigVersion.cmake $lib/cmake/quorvalent/quorvalentTargets-*.cmake \
+$lib/cmake/quorvalent/quorvalentTargets.cmake $lib/libquorvalent.so->libquorvalent.so.1 \
+$lib/pkgconfig/quorvalent.pc /usr/share/doc/libquorvalent-dev/changelog.gz /usr/share/doc/libquorvalent-dev/copyright"
+check "runtime's ldconfig trigger" "$(dpkg-deb -I "$runtime" triggers)" "activate-noawait ldconfig"
 for deb in "$runtime" "$dev"; do
     package="$(dpkg-deb -f "$deb" Package)"
     check "$package's copyright" "$(dpkg-deb --fsys-tarfile "$deb" | tar -xOf - "./usr/share/doc/$package/copyright" |
                                     grep -m1 -o 'MIT License')" "MIT License"
+    check "$package's changelog" "$(dpkg-deb --fsys-tarfile "$deb" | tar -xOf - "./usr/share/doc/$package/changelog.gz" |
+                                    gzip -dc | head -1)" "quorvalent ($version) unstable; urgency=medium"
 done
 
+# Debian's own judge: errors fail, warnings are shown.
+command -v lintian >/dev/null || { echo "FAIL: lintian is missing: apt-get install lintian"; exit 1; }
+verdict="$(lintian --fail-on error --tag-display-limit 0 "$runtime" "$dev" 2>&1 | grep -v 'root privileges')" &&
+    lintian_status=0 || lintian_status=$?
+[[ -z "$verdict" ]] || echo "$verdict"
+check "lintian finds no error" "$lintian_status $(grep -c '^E: ' <<<"$verdict")" "0 0"
+
 # The packaged library has neither a symbol table nor debug information.
-dpkg-deb --fsys-tarfile "$runtime" | tar -xOf - "./usr/lib/libquorvalent.so.$version" >"$build/package/packaged.so"
+dpkg-deb --fsys-tarfile "$runtime" | tar -xOf - ".$lib/libquorvalent.so.$version" >"$build/package/packaged.so"
 check "runtime library stripped" "$(readelf -S "$build/package/packaged.so" | grep -cE '\.(symtab|debug_info) ')" 0
 
 root="$build/package/root"
@@ -60,7 +73,7 @@ if ((EUID == 0)); then
     check "dpkg installed both" "$(dpkg-query --admindir="$root/var/lib/dpkg" -W -f='${Package} ${Status}\n' | xargs)" \
           "libquorvalent-dev install ok installed libquorvalent1 install ok installed"
     check "the root's ldconfig cache" "$(/sbin/ldconfig -p -C "$root/etc/ld.so.cache" | grep -o 'libquorvalent.so.1 .*')" \
-          "libquorvalent.so.1 (libc6,x86-64) => /usr/lib/libquorvalent.so.1"
+          "libquorvalent.so.1 (libc6,x86-64) => $lib/libquorvalent.so.1"
 else
     echo "not root: the packages are unpacked into $root, not installed with dpkg"
     for deb in "$runtime" "$dev"; do dpkg-deb -x "$deb" "$root"; done

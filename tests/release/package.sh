@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Makes the release zip with cpack and checks its contents and checksums, and
-# the copyright in the DLL's version resource (read back with windres).
-# Usage: package.sh BUILD_DIR ARCHITECTURE_NAME VERSION WINDRES
+# Makes the release zip with cpack and checks its contents and checksums, the
+# copyright in the DLL's version resource (read back with windres), and that its
+# files speak only of what the zip holds, in ASCII (zip_text.py).
+# Usage: package.sh BUILD_DIR ARCHITECTURE_NAME VERSION WINDRES PYTHON
 set -euo pipefail
 build="$1"
 name="quorvalent-$3-$2"
 windres="$4"
+python="$5"
+here="$(cd "$(dirname "$0")" && pwd)"
 (cd "$build" && cpack >/dev/null)
 zip="$build/package/$name.zip"
 [[ -f "$zip" ]] || { echo "FAIL: $zip was not made"; exit 1; }
@@ -30,4 +33,5 @@ listed="SHA256SUMS $(awk '{ print $2 }' "$work/$name/SHA256SUMS" | xargs)"
 copyright="$("$windres" -i "$work/$name/quorvalent.dll" -O rc | grep -a 'VALUE "LegalCopyright"' | sed -E 's/^\s+//; s/\s+/ /g')"
 [[ "$copyright" == 'VALUE "LegalCopyright", L"Copyright \251 2026 quorvalent developers"' ]] ||
     { echo "FAIL: the version resource says: $copyright"; exit 1; }
+"$python" "$here/zip_text.py" "$zip" "$here/../.."
 echo "$name.zip holds the expected files and its checksums verify"

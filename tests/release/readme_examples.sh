@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: MIT
 # Builds and runs a README's examples in one language, and compares the lines
 # each prints with the comments on its printing lines ("..." stands for any
-# digits). Usage: readme_examples.sh README LANGUAGE DIR [COMPILE... --] RUNNER...
+# digits); a printing line without such a comment, an error message, prints
+# nothing when all goes well. Usage: readme_examples.sh README LANGUAGE DIR [COMPILE... --] RUNNER...
 # Each ```LANGUAGE block becomes DIR/readme_example_N.EXT; with a COMPILE
 # command, in which {source} and {program} stand for the example and the program
 # it makes, the runner is given the program, otherwise the source.
@@ -41,7 +42,7 @@ count="$(tr -d '\r' <"$readme" | awk -v language="$language" -v file="$dir/readm
 failures=0
 for ((n = 1; n <= count; n++)); do
     source="$dir/readme_example_$n.$extension"
-    want="$(grep -E "$printing" "$source" | sed -E "s|$comment|\1|")"
+    want="$(grep -E "$printing" "$source" | grep -E "$comment" | sed -E "s|$comment|\1|")" || true
     program="$source"
     if ((${#compile[@]})); then
         program="$dir/readme_example_$n$made"
