@@ -1,5 +1,5 @@
 # SPDX-License-Identifier: MIT
-# libquorvalent.so: the six exports and nothing else, with a soname, installable.
+# libquorvalent.so: the DLL's exports and nothing else, with a soname, installable.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 add_library(quorvalent SHARED ${QV_LIBRARY_OBJECTS} ${QV_LINUX_LOADER_SOURCE})
@@ -75,7 +75,7 @@ set(CPACK_DEBIAN_RUNTIME_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
 set(CPACK_COMPONENT_RUNTIME_DESCRIPTION "The shared library libquorvalent.so.1: lowercase hexadecimal MD5, SHA-1,
-SHA-2 and SHA-3 digests and ROT13 of zero-terminated texts, through six C functions.")
+SHA-2 and SHA-3 digests of texts, bytes and files, and ROT13 of texts, through nine C functions.")
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME libquorvalent-dev)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
 # The dev package requires the runtime package of its own version.
