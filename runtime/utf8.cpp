@@ -114,7 +114,12 @@ QV_SSE2 QV_WHOLE_BLOCK_READS Utf8Piece EncodeUtf8Sse2(const TextUnit* units, cha
 
 QV_AVX2 QV_WHOLE_BLOCK_READS Utf8Piece EncodeUtf8Avx2(const TextUnit* units, char* out, uint32_t capacity)
 {
-    if (reinterpret_cast<uintptr_t>(units) % 2) return EncodeUtf8Units(units, out, capacity);
+    if (reinterpret_cast<uintptr_t>(units) % 2) {
+        // The compiler may load the constants below before this branch.
+        const Utf8Piece piece = EncodeUtf8Units(units, out, capacity);
+        _mm256_zeroupper();
+        return piece;
+    }
     const __m256i zero = _mm256_setzero_si256();
     const __m256i beyondAscii = _mm256_set1_epi16(static_cast<short>(0xFF80));
     const TextUnit* at = units;
