@@ -36,13 +36,20 @@ void HandBytes(const void* data, size_t length, PieceSink take, void* sink)
 void HandTextAsUtf8(const CallerChar* text, PieceSink take, void* sink)
 {
 #if defined(_WIN32)
-    char piece[TextPieceBytes];
-    for (;;) {
-        const Utf8Piece encoded = EncodeUtf8(text, piece, sizeof piece);
+    char first[TextPieceBytes];
+    Utf8Piece encoded = EncodeUtf8(text, first, sizeof first);
+    if (encoded.bytes) take(sink, reinterpret_cast<const uint8_t*>(first), encoded.bytes);
+    if (encoded.ended) return;
+    // Larger pieces for a longer text: fewer calls into the plugin, which then
+    // keeps fewer partial blocks.
+    char* chunk = static_cast<char*>(TakeChunkBuffer(TextChunkBytes));
+    char* piece = chunk ? chunk : first;
+    const uint32_t capacity = chunk ? TextChunkBytes : static_cast<uint32_t>(sizeof first);
+    do {
+        encoded = EncodeUtf8(encoded.rest, piece, capacity);
         if (encoded.bytes) take(sink, reinterpret_cast<const uint8_t*>(piece), encoded.bytes);
-        if (encoded.ended) return;
-        text = encoded.rest;
-    }
+    } while (!encoded.ended);
+    GiveBackChunkBuffer(chunk);
 #else
     HandBytes(text, std::strlen(text), take, sink);
 #endif
