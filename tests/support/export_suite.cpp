@@ -11,6 +11,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <vector>
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -169,36 +170,6 @@ private:
 
 }  // namespace
 
-#if defined(QV_MEMORY_SHORTAGE)
-// Each step of the sweep makes another allocation fail (see memory_shortage.h);
-// every call is repeated until it goes through. One letter per step: n(ull),
-// e(mpty), r(ight, as without a shortage) or w(rong).
-TEST(NullResults, FreeMemAfterOneLeavesAKeptResultAlone)
-{
-    const ExportTable& exports = Exports();
-    const std::string text = PatternText(ShortageTextBytes);
-    for (const NullableCall& call : NullableCalls) {
-        const std::string right = TakeResult(call.call(exports, text.c_str()), exports.freeMem);
-        std::string outcomes;
-        for (int step = 0; step < 64 && outcomes.find('r') == std::string::npos; ++step) {
-            const KeptResult kept;
-            char* result;
-            {
-                const MemoryShortage shortage(step);
-                result = call.call(exports, text.c_str());
-            }
-            outcomes += !result ? 'n' : !*result ? 'e' : result == right ? 'r' : 'w';
-            exports.freeMem();
-            if (!result) kept.ExpectIntact(std::string(call.name) + ", step " + std::to_string(step));
-        }
-        std::printf("%s under a shortage: %s\n", call.name, outcomes.c_str());
-        EXPECT_NE(outcomes.find('n'), std::string::npos) << call.name << ": no step gave null: " << outcomes;
-        EXPECT_EQ(outcomes.find('w'), std::string::npos) << call.name << ": " << outcomes;
-        EXPECT_EQ(outcomes.back(), 'r') << call.name << ": never went through: " << outcomes;
-    }
-}
-#endif
-
 #if UINTPTR_MAX > 0xFFFFFFFFu
 // The longest text is 2 GiB - 2 bytes (its bytes and a zero byte fill the
 // largest memory block); one byte more is refused whatever memory there is.
@@ -236,6 +207,7 @@ CallerString CallerTextOf(const UnicodeText& text)
 // The errors the Unicode exports report, the platform's way.
 #if defined(_WIN32)
 constexpr int InvalidParameter = ERROR_INVALID_PARAMETER;
+constexpr int NotEnoughMemory = ERROR_NOT_ENOUGH_MEMORY;
 constexpr int NotFound = ERROR_FILE_NOT_FOUND;
 constexpr int FolderNotFound = ERROR_PATH_NOT_FOUND;
 constexpr int AFolder = ERROR_ACCESS_DENIED;
@@ -243,6 +215,7 @@ constexpr int BadFileType = ERROR_BAD_FILE_TYPE;
 int LastError() { return static_cast<int>(GetLastError()); }
 #else
 constexpr int InvalidParameter = EINVAL;
+constexpr int NotEnoughMemory = ENOMEM;
 constexpr int NotFound = ENOENT;
 constexpr int FolderNotFound = ENOENT;
 constexpr int AFolder = EISDIR;
@@ -558,6 +531,77 @@ TEST(UnicodeExports, FilesAreHashedWholeAndWhatIsNoFileIsRefusedAtOnce)
         }
     }
 }
+
+#if defined(QV_MEMORY_SHORTAGE)
+// Each step of the sweep makes another allocation fail (see memory_shortage.h);
+// every call is repeated until it goes through. One letter per step: n(ull),
+// e(mpty), r(ight, as without a shortage) or w(rong). The Unicode exports' null
+// results report the shortage as their error.
+TEST(NullResults, FreeMemAfterOneLeavesAKeptResultAlone)
+{
+    const ExportTable& exports = Exports();
+    const std::string text = PatternText(ShortageTextBytes);
+    const ScratchFolder folder("shortage");
+    const CallerString callerText = Caller(text), path = Native(Write(folder.path / "text", text));
+    const CallerString sha256 = Caller("SHA-256");
+    struct Row {
+        const char* name;
+        std::function<const void*()> call;
+        bool unicode;
+        // Asks for a block of half a megabyte or more, which a Windows shortage
+        // refuses; elsewhere every allocation can fail.
+        bool large;
+    };
+    std::vector<Row> rows;
+    for (const NullableCall& call : NullableCalls)
+        rows.push_back({call.name, [&, call] { return call.call(exports, text.c_str()); }, false, true});
+    rows.push_back({"cifrado_text", [&] { return exports.text(callerText.c_str(), sha256.c_str()); }, true, false});
+    rows.push_back(
+        {"cifrado_data", [&] { return exports.data(text.data(), text.size(), sha256.c_str()); }, true, false});
+    rows.push_back({"cifrado_file", [&] { return exports.file(path.c_str(), sha256.c_str()); }, true, true});
+    // The result as text, or "" for null; read once the shortage is over.
+    auto read = [](const Row& row, const void* result) {
+        if (!result) return std::string();
+        if (!row.unicode) return std::string(static_cast<const char*>(result));
+        const CallerString digits(static_cast<const QuorvalentChar*>(result));
+        return std::string(digits.begin(), digits.end());
+    };
+    for (const Row& row : rows) {
+        const std::string right = read(row, row.call());
+        exports.freeMem();
+        ASSERT_FALSE(right.empty()) << row.name;
+        std::string outcomes;
+        for (int step = 0; step < 64 && outcomes.find('r') == std::string::npos; ++step) {
+            const KeptResult kept;
+            const void* result;
+            int error;
+            {
+                const MemoryShortage shortage(step);
+                result = row.call();
+                error = LastError();
+            }
+            const std::string got = read(row, result);
+            outcomes += !result ? 'n' : got.empty() ? 'e' : got == right ? 'r' : 'w';
+            exports.freeMem();
+            if (result) continue;
+            const std::string where = std::string(row.name) + ", step " + std::to_string(step);
+            kept.ExpectIntact(where);
+            if (row.unicode) {
+                EXPECT_EQ(error, NotEnoughMemory) << where;
+            }
+        }
+        std::printf("%s under a shortage: %s\n", row.name, outcomes.c_str());
+#if defined(_WIN32)
+        if (row.large)
+#endif
+        {
+            EXPECT_NE(outcomes.find('n'), std::string::npos) << row.name << ": no step gave null: " << outcomes;
+        }
+        EXPECT_EQ(outcomes.find('w'), std::string::npos) << row.name << ": " << outcomes;
+        EXPECT_EQ(outcomes.back(), 'r') << row.name << ": never went through: " << outcomes;
+    }
+}
+#endif
 
 // Past 4 GiB, where a 32-bit count of bytes or offset would wrap: a sparse file
 // of zeros that ends in "end", read in full (also by the 32-bit DLL).
