@@ -227,10 +227,10 @@ void FileMemory(const Exports& exports)
     CloseHandle(file);
     PROCESS_MEMORY_COUNTERS before, after;
     GetProcessMemoryInfo(GetCurrentProcess(), &before, sizeof before);
-    if (Digits(exports, exports.file(path.c_str(), L"SHA-1")) == "<null>")
-        Fail("cifrado_file failed on the sparse file");
+    const std::string digits = Digits(exports, exports.file(path.c_str(), L"SHA-1"));
     GetProcessMemoryInfo(GetCurrentProcess(), &after, sizeof after);
     DeleteFileW(path.c_str());
+    if (digits == "<null>") Fail("cifrado_file failed on the sparse file");
     Print("file_memory", "SHA-1", 5ull << 30, "-",
           static_cast<double>(after.PeakPagefileUsage - before.PagefileUsage) / 1024);
 }
@@ -283,16 +283,22 @@ void UnicodeExports(const Exports& exports, const Timing& timing, const Digest& 
         for (int i = 0; i < 256; ++i) bytes.insert(bytes.end(), block.begin(), block.end());
         return bytes;
     }();
-    static const std::wstring path = [] {
+    // Deleted when the program ends, through Fail's exit too: statics are destroyed then.
+    static const struct CachedFile {
+        std::wstring path;
+        ~CachedFile() { DeleteFileW(path.c_str()); }
+    } file = [] {
         wchar_t folder[MAX_PATH];
         GetTempPathW(MAX_PATH, folder);
-        const std::wstring made = std::wstring(folder) + L"quorvalent-bench-cached";
-        HANDLE file = CreateFileW(made.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        const std::wstring made =
+            std::wstring(folder) + L"quorvalent-bench-cached-" + std::to_wstring(GetCurrentProcessId());
+        HANDLE handle = CreateFileW(made.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         DWORD written = 0;
-        WriteFile(file, cached.data(), static_cast<DWORD>(cached.size()), &written, nullptr);
-        CloseHandle(file);
-        return made;
+        WriteFile(handle, cached.data(), static_cast<DWORD>(cached.size()), &written, nullptr);
+        CloseHandle(handle);
+        return CachedFile{made};
     }();
+    const std::wstring& path = file.path;
     if (Digits(exports, exports.file(path.c_str(), name.c_str())) !=
         Digits(exports, exports.data(cached.data(), cached.size(), name.c_str())))
         Fail(std::string(digest.name) + ": cifrado_file differs from cifrado_data on the same bytes");
