@@ -4,9 +4,14 @@
 #include <benchmark/benchmark.h>
 #include <openssl/evp.h>
 
+#include <fcntl.h>
+#include <malloc.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -191,6 +196,115 @@ void ExportOpenssl(benchmark::State& state, const EVP_MD* md, const std::string&
     Report(state, static_cast<uint32_t>(text.size()), allocationCount - before);
 }
 
+// The Unicode exports (unicode/data and unicode/text) on the text's bytes, the
+// result copied and handed back; on Linux cifrado_text takes UTF-8 as it is.
+void UnicodeOurs(benchmark::State& state, const Digest& digest, const EVP_MD* md, const std::string& bytes, bool text)
+{
+    char copy[2 * EVP_MAX_MD_SIZE + 1];
+    auto call = [&] {
+        return text ? cifrado_text(bytes.c_str(), digest.name) : cifrado_data(bytes.data(), bytes.size(), digest.name);
+    };
+    char* first = call();
+    const std::string result = first ? first : "<null>";
+    FreeMem();
+    if (!Agree(state, result, OpensslHex(md, bytes.data(), bytes.size()))) return;
+    const unsigned long before = allocationCount;
+    for (auto _ : state) {
+        std::strcpy(copy, call());
+        FreeMem();
+        benchmark::DoNotOptimize(copy);
+    }
+    Report(state, static_cast<uint32_t>(bytes.size()), allocationCount - before);
+}
+
+// A file in the page cache, and cifrado_data on the same bytes in memory.
+constexpr uint64_t CachedFileBytes = uint64_t{256} << 20;
+
+bool cachedFileMade = false;
+
+const std::string& CachedFilePath()
+{
+    static const std::string path = [] {
+        cachedFileMade = true;
+        const std::string made = "/tmp/quorvalent-bench-" + std::to_string(getpid());
+        const std::string bytes = BenchText(1 << 20, BenchTextKind::Ascii);
+        std::ofstream file(made, std::ios::binary);
+        for (uint64_t done = 0; done < CachedFileBytes; done += bytes.size()) file.write(bytes.data(), 1 << 20);
+        return made;
+    }();
+    return path;
+}
+
+const std::vector<char>& CachedFileBytesInMemory()
+{
+    static const std::vector<char> bytes = [] {
+        std::vector<char> all(CachedFileBytes);
+        std::ifstream(CachedFilePath(), std::ios::binary).read(all.data(), static_cast<std::streamsize>(all.size()));
+        return all;
+    }();
+    return bytes;
+}
+
+void UnicodeFile(benchmark::State& state, const Digest& digest, bool file)
+{
+    const std::vector<char>& bytes = CachedFileBytesInMemory();
+    char* first = cifrado_file(CachedFilePath().c_str(), digest.name);
+    const std::string fromFile = first ? first : "<null>";
+    FreeMem();
+    char* second = cifrado_data(bytes.data(), bytes.size(), digest.name);
+    if (!second || fromFile != second) {
+        state.SkipWithError("cifrado_file differs from cifrado_data on the same bytes");
+        disagreement = true;
+    }
+    FreeMem();
+    for (auto _ : state) {
+        char* result = file ? cifrado_file(CachedFilePath().c_str(), digest.name)
+                            : cifrado_data(bytes.data(), bytes.size(), digest.name);
+        benchmark::DoNotOptimize(result);
+        FreeMem();
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(CachedFileBytes));
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()));
+}
+
+// The peak resident memory while cifrado_file reads a sparse file of 5 GiB,
+// above what the process held before: the reader's buffer and nothing that
+// grows with the file. The kernel's peak is reset first (clear_refs 5), and
+// the C heap gives back its free pages, so the buffer counts even where an
+// earlier benchmark's freed memory could hold it.
+long StatusKib(const char* field)
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::strlen(field));
+    return -1;
+}
+
+void UnicodeFileMemory(benchmark::State& state)
+{
+    const std::string path = "/tmp/quorvalent-bench-sparse-" + std::to_string(getpid());
+    const int descriptor = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const bool made = descriptor >= 0 && ftruncate(descriptor, off_t{5} << 30) == 0;
+    if (descriptor >= 0) close(descriptor);
+    if (!made) {
+        state.SkipWithError("cannot make the sparse file");
+        disagreement = true;
+        return;
+    }
+    double growth = 0;
+    for (auto _ : state) {
+        malloc_trim(0);
+        std::ofstream("/proc/self/clear_refs") << "5";
+        const long before = StatusKib("VmRSS:");
+        char* result = cifrado_file(path.c_str(), "SHA-1");
+        benchmark::DoNotOptimize(result);
+        FreeMem();
+        growth = static_cast<double>(StatusKib("VmHWM:") - before);
+    }
+    unlink(path.c_str());
+    state.counters["peak_growth_kib"] = growth;
+}
+
 // The fixed costs around the engine, timed alone: the scratch block of the
 // text's size, and the text steps (read, measure, write back, measure again).
 void CostScratch(benchmark::State& state, uint32_t size)
@@ -313,8 +427,18 @@ void RegisterAll()
             benchmark::RegisterBenchmark(("cost/texts/-/" + std::to_string(size) + "/" + BenchTextName(kind)).c_str(),
                                          CostTexts, BenchText(size, kind));
     }
+    benchmark::RegisterBenchmark("unicode/file_memory/SHA-1/5368709120", UnicodeFileMemory)->Iterations(1);
     for (const Digest& digest : Digests) {
         const EVP_MD* md = Fetch(digest);
+        for (uint32_t size : TextSizes) {
+            const std::string suffix = std::string(digest.name) + "/" + std::to_string(size) + "/ascii";
+            const std::string text = BenchText(size, BenchTextKind::Ascii);
+            benchmark::RegisterBenchmark(("unicode/data/" + suffix).c_str(), UnicodeOurs, digest, md, text, false);
+            benchmark::RegisterBenchmark(("unicode/text/" + suffix).c_str(), UnicodeOurs, digest, md, text, true);
+        }
+        const std::string cached = std::string(digest.name) + "/" + std::to_string(CachedFileBytes);
+        benchmark::RegisterBenchmark(("unicode/file/" + cached).c_str(), UnicodeFile, digest, true);
+        benchmark::RegisterBenchmark(("unicode/data/" + cached).c_str(), UnicodeFile, digest, false);
         for (uint32_t size : MessageSizes) {
             const std::string suffix = std::string(digest.name) + "/" + std::to_string(size);
             benchmark::RegisterBenchmark(("engine/ours/" + suffix).c_str(), EngineOurs, digest, md, size);
@@ -352,6 +476,7 @@ int main(int argc, char** argv)
     RegisterAll();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    if (cachedFileMade) unlink(CachedFilePath().c_str());
     DllMain(nullptr, ProcessDetach, nullptr);
     return disagreement ? 1 : 0;
 }

@@ -2,17 +2,20 @@
 // The real quorvalent.dll, loaded by name, timed against the platform's own
 // hashing (BCryptHash from bcrypt.dll) with the caller's hexadecimal encoding,
 // and against our engine on the same bytes (linked in, the DLL's code generation).
-// Usage: windows_bench [--iterations N] [--repetitions R] [--min-ms M] [--only DIGEST,...]
+// Usage: windows_bench [--iterations N] [--repetitions R] [--min-ms M] [--only DIGEST,...] [--large 0|1]
 // Prints one line per measurement: windows implementation digest bytes text ns_per_call,
 // implementation ours (the export), engine or bcrypt, text ascii or accents.
 #include <windows.h>
 // After windows.h, which it needs.
 #include <bcrypt.h>
 
+#include <psapi.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -34,6 +37,9 @@ struct Exports {
     QuorvalentDigest sha1;
     QuorvalentSizedDigest sha2;
     QuorvalentSizedDigest sha3;
+    QuorvalentTextDigest text;
+    QuorvalentDataDigest data;
+    QuorvalentFileDigest file;
 };
 
 struct Digest {
@@ -119,7 +125,8 @@ struct Timing {
     long iterations;  // fixed when nonzero, otherwise grown until a repetition lasts minSeconds
     int repetitions;
     double minSeconds;
-    std::string only;  // comma-separated digest names; empty for all, and then the fixed costs too
+    std::string only;   // comma-separated digest names; empty for all, and then the fixed costs too
+    bool large = true;  // the 256 MiB file and the 5 GiB one
 };
 
 bool Selected(const Timing& timing, const char* name)
@@ -156,7 +163,7 @@ double MedianNanoseconds(const Timing& timing, Call call)
 
 Timing ParseArguments(int argc, char** argv)
 {
-    Timing timing{0, 7, 0.05, ""};
+    Timing timing{0, 7, 0.05, "", true};
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         if (i + 1 >= argc) Fail("missing value after " + argument);
@@ -169,6 +176,8 @@ Timing ParseArguments(int argc, char** argv)
             timing.minSeconds = std::atof(value) / 1000;
         } else if (argument == "--only") {
             timing.only = value;
+        } else if (argument == "--large") {
+            timing.large = std::atoi(value) != 0;
         } else {
             Fail("unknown argument " + argument);
         }
@@ -179,11 +188,144 @@ Timing ParseArguments(int argc, char** argv)
 
 }  // namespace
 
-void Print(const char* implementation, const Digest& digest, DWORD size, BenchTextKind kind, double nanoseconds)
+void Print(const char* implementation, const char* digest, unsigned long long size, const char* kind, double value)
 {
-    std::printf("windows %s %s %lu %s %.1f\n", implementation, digest.name, size, BenchTextName(kind), nanoseconds);
+    std::printf("windows %s %s %llu %s %.1f\n", implementation, digest, size, kind, value);
     std::fflush(stdout);
 }
+
+void Print(const char* implementation, const Digest& digest, DWORD size, BenchTextKind kind, double nanoseconds)
+{
+    Print(implementation, digest.name, size, BenchTextName(kind), nanoseconds);
+}
+
+namespace {
+
+// The Unicode exports' digits, copied as a caller copies them.
+std::string Digits(const Exports& exports, wchar_t* result)
+{
+    std::string digits = result ? "" : "<null>";
+    for (const wchar_t* unit = result; unit && *unit; ++unit) digits += static_cast<char>(*unit);
+    exports.freeMem();
+    return digits;
+}
+
+std::wstring Wide(const char* name) { return std::wstring(name, name + std::strlen(name)); }
+
+// The peak of the process's working set above what it held before, in KiB,
+// while cifrado_file reads a sparse file of 5 GiB. Wine keeps no peak of private
+// bytes (its PeakPagefileUsage is the current figure) but takes the working set's
+// from the kernel, whose peak is reset first through /proc/self/clear_refs on
+// Wine's drive Z:. Measured first, before any large buffer of the benchmark.
+void FileMemory(const Exports& exports)
+{
+    wchar_t folder[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    const std::wstring path = std::wstring(folder) + L"quorvalent-bench-sparse";
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    LARGE_INTEGER end;
+    end.QuadPart = LONGLONG{5} << 30;
+    if (file == INVALID_HANDLE_VALUE || !SetFilePointerEx(file, end, nullptr, FILE_BEGIN) || !SetEndOfFile(file))
+        Fail("cannot make the sparse file");
+    CloseHandle(file);
+    HANDLE clearRefs = CreateFileW(L"Z:\\proc\\self\\clear_refs", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    DWORD written = 0;
+    if (clearRefs == INVALID_HANDLE_VALUE || !WriteFile(clearRefs, "5", 1, &written, nullptr)) {
+        DeleteFileW(path.c_str());
+        Fail("cannot reset the kernel's peak of the working set");
+    }
+    CloseHandle(clearRefs);
+    PROCESS_MEMORY_COUNTERS before, after;
+    GetProcessMemoryInfo(GetCurrentProcess(), &before, sizeof before);
+    const std::string digits = Digits(exports, exports.file(path.c_str(), L"SHA-1"));
+    GetProcessMemoryInfo(GetCurrentProcess(), &after, sizeof after);
+    DeleteFileW(path.c_str());
+    if (digits == "<null>") Fail("cifrado_file failed on the sparse file");
+    Print("file_memory", "SHA-1", 5ull << 30, "-",
+          static_cast<double>(after.PeakWorkingSetSize - before.WorkingSetSize) / 1024);
+}
+
+// cifrado_text on UTF-16 texts beside cifrado_data on their UTF-8 bytes, and a
+// caller's own WideCharToMultiByte(CP_UTF8) + BCryptHash + hex; then cifrado_file
+// on a cached 256 MiB file beside cifrado_data on the same bytes in memory.
+void UnicodeExports(const Exports& exports, const Timing& timing, const Digest& digest, BCRYPT_ALG_HANDLE algorithm)
+{
+    const std::wstring name = Wide(digest.name);
+    char copy[129];
+    // A timed call's digits go into the caller's own buffer, as the other rows' do.
+    wchar_t wideCopy[129];
+    auto keep = [&](wchar_t* result) {
+        std::wcscpy(wideCopy, result);
+        exports.freeMem();
+    };
+    for (DWORD size : TextSizes) {
+        for (BenchWideKind kind : {BenchWideKind::Ascii, BenchWideKind::Mixed}) {
+            const std::u16string units = BenchWideText(size, kind);
+            const std::wstring text(units.begin(), units.end());
+            std::string utf8(static_cast<size_t>(4 * text.size() + 1), '\0');
+            utf8.resize(
+                static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
+                                                        utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr)));
+            const std::string fromText = Digits(exports, exports.text(text.c_str(), name.c_str()));
+            if (fromText != Digits(exports, exports.data(utf8.data(), utf8.size(), name.c_str())))
+                Fail(std::string(digest.name) + ": cifrado_text differs from cifrado_data on its UTF-8 bytes");
+            const char* kindName = BenchWideName(kind);
+            Print("text", digest.name, size, kindName,
+                  MedianNanoseconds(timing, [&] { keep(exports.text(text.c_str(), name.c_str())); }));
+            Print("data", digest.name, size, kindName,
+                  MedianNanoseconds(timing, [&] { keep(exports.data(utf8.data(), utf8.size(), name.c_str())); }));
+            if (!algorithm) continue;
+            std::string converted(utf8.size() + 1, '\0');
+            auto reference = [&] {
+                // The caller's conversion into its own buffer, the hash, the digits.
+                const int bytes =
+                    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), converted.data(),
+                                        static_cast<int>(converted.size()), nullptr, nullptr);
+                unsigned char hash[64];
+                BCryptHash(algorithm, nullptr, 0, reinterpret_cast<PUCHAR>(converted.data()), static_cast<ULONG>(bytes),
+                           hash, digest.bytes);
+                HexEncode(hash, digest.bytes, copy);
+            };
+            reference();
+            if (fromText != copy) Fail(std::string(digest.name) + ": cifrado_text differs from bcrypt");
+            Print("bcrypt_utf8", digest.name, size, kindName, MedianNanoseconds(timing, reference));
+        }
+    }
+    if (!timing.large) return;
+    static const std::vector<char> cached = [] {
+        const std::string block = BenchText(1 << 20, BenchTextKind::Ascii);
+        std::vector<char> bytes;
+        for (int i = 0; i < 256; ++i) bytes.insert(bytes.end(), block.begin(), block.end());
+        return bytes;
+    }();
+    // Deleted when the program ends, through Fail's exit too: statics are destroyed then.
+    static const struct CachedFile {
+        std::wstring path;
+        ~CachedFile() { DeleteFileW(path.c_str()); }
+    } file = [] {
+        wchar_t folder[MAX_PATH];
+        GetTempPathW(MAX_PATH, folder);
+        const std::wstring made =
+            std::wstring(folder) + L"quorvalent-bench-cached-" + std::to_wstring(GetCurrentProcessId());
+        HANDLE handle = CreateFileW(made.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(handle, cached.data(), static_cast<DWORD>(cached.size()), &written, nullptr);
+        CloseHandle(handle);
+        return CachedFile{made};
+    }();
+    const std::wstring& path = file.path;
+    if (Digits(exports, exports.file(path.c_str(), name.c_str())) !=
+        Digits(exports, exports.data(cached.data(), cached.size(), name.c_str())))
+        Fail(std::string(digest.name) + ": cifrado_file differs from cifrado_data on the same bytes");
+    // A few calls of a quarter of a second or more: three repetitions are enough.
+    const Timing few{1, std::min(timing.repetitions, 3), 0, "", true};
+    Print("file", digest.name, cached.size(), "-",
+          MedianNanoseconds(few, [&] { keep(exports.file(path.c_str(), name.c_str())); }));
+    Print("data", digest.name, cached.size(), "-",
+          MedianNanoseconds(few, [&] { keep(exports.data(cached.data(), cached.size(), name.c_str())); }));
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -193,8 +335,10 @@ int main(int argc, char** argv)
     const Exports exports = {
         Resolve<QuorvalentFreeMem>(module, "FreeMem"),          Resolve<QuorvalentDigest>(module, "cifrado_md5"),
         Resolve<QuorvalentDigest>(module, "cifrado_SHA1"),      Resolve<QuorvalentSizedDigest>(module, "cifrado_SHA2"),
-        Resolve<QuorvalentSizedDigest>(module, "cifrado_SHA3"),
+        Resolve<QuorvalentSizedDigest>(module, "cifrado_SHA3"), Resolve<QuorvalentTextDigest>(module, "cifrado_text"),
+        Resolve<QuorvalentDataDigest>(module, "cifrado_data"),  Resolve<QuorvalentFileDigest>(module, "cifrado_file"),
     };
+    if (timing.only.empty() && timing.large) FileMemory(exports);
     // The engine's own copy of the library gets its heaps as the DLL does.
     DllMain(nullptr, ProcessAttach, nullptr);
     EnsureMd5Plugin();
@@ -284,6 +428,7 @@ int main(int argc, char** argv)
         for (const CallStep& step : CallStepList)
             Print((std::string("step:") + step.name).c_str(), digest, 16, BenchTextKind::Ascii,
                   MedianNanoseconds(timing, [&] { (steps.*step.run)(); }));
+        UnicodeExports(exports, timing, digest, algorithm);
         if (algorithm) BCryptCloseAlgorithmProvider(algorithm, 0);
     }
     DllMain(nullptr, ProcessDetach, nullptr);

@@ -16,6 +16,17 @@ char* HandOutResult(const TextUnit* result)
     return ResultHolder;
 }
 
+QuorvalentChar* HandOutDigits(const TextUnit* digits)
+{
+#if defined(_WIN32)
+    ResultHolder = reinterpret_cast<char*>(NewUnitBlock(digits));
+    return reinterpret_cast<QuorvalentChar*>(ResultHolder);
+#else
+    // Digits are ASCII: their ANSI form is their UTF-8 one.
+    return HandOutResult(digits);
+#endif
+}
+
 char* RefuseResult()
 {
     ResultHolder = nullptr;

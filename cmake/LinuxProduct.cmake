@@ -1,5 +1,5 @@
 # SPDX-License-Identifier: MIT
-# libquorvalent.so: the six exports and nothing else, with a soname, installable.
+# libquorvalent.so: the DLL's exports and nothing else, with a soname, installable.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 add_library(quorvalent SHARED ${QV_LIBRARY_OBJECTS} ${QV_LINUX_LOADER_SOURCE})
@@ -107,8 +107,8 @@ file(WRITE ${CMAKE_BINARY_DIR}/generated/triggers "activate-noawait ldconfig\n")
 set(CPACK_DEBIAN_DEB_RUNTIME_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/generated/triggers)
 # Each description follows the project's one-line summary; lines stay short.
 set(CPACK_COMPONENT_DEB_RUNTIME_DESCRIPTION "The shared library libquorvalent.so.1: lowercase hexadecimal MD5,
-SHA-1, SHA-2 and SHA-3 digests and ROT13 of zero-terminated texts, through
-six C functions.")
+SHA-1, SHA-2 and SHA-3 digests of texts, bytes and files, and ROT13 of
+texts, through nine C functions.")
 set(CPACK_DEBIAN_DEB_DEV_PACKAGE_SECTION libdevel)
 # The dev package requires the runtime package of its own version.
 set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS ON)

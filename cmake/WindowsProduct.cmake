@@ -19,7 +19,7 @@ target_link_options(quorvalent PRIVATE -static -s -Wl,--enable-stdcall-fixup -Wl
 # Import libraries. A 32-bit caller's __stdcall declarations reference decorated
 # names (_cifrado_SHA2@8), which --kill-at maps to the DLL's undecorated exports.
 # The byte counts come from the header's prototypes, which the exports are
-# compiled against: every argument is a pointer, one 4-byte stack slot.
+# compiled against: every argument is a pointer or a size_t, one 4-byte stack slot.
 file(READ ${CMAKE_SOURCE_DIR}/include/quorvalent.h QV_HEADER_TEXT)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/include/quorvalent.h)
 string(REGEX MATCHALL "QUORVALENT_CALL [A-Za-z0-9_]+\\([^)]*\\)" QV_PROTOTYPES "${QV_HEADER_TEXT}")
@@ -45,8 +45,8 @@ foreach(line IN LISTS QV_DEF_LINES)
   if(NOT CMAKE_MATCH_1 STREQUAL "void")
     string(REPLACE "," ";" arguments "${CMAKE_MATCH_1}")
     foreach(argument IN LISTS arguments)
-      if(NOT argument MATCHES "\\*")
-        message(FATAL_ERROR "${name}: the argument '${argument}' is not a pointer; its stack size is not known here")
+      if(NOT argument MATCHES "\\*" AND NOT argument MATCHES "^ *size_t ")
+        message(FATAL_ERROR "${name}: the argument '${argument}' is neither a pointer nor a size_t; its stack size is not known here")
       endif()
       math(EXPR bytes "${bytes} + 4")
     endforeach()

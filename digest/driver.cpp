@@ -7,19 +7,34 @@
 
 TextUnit* ComputeDigestHex(uint8_t* data, uint32_t length, int32_t id, int32_t bits)
 {
+    const DigestRun run = BeginDigest(id, bits);
+    FeedDigest(run, data, length);
+    return FinishDigestHex(run);
+}
+
+DigestRun BeginDigest(int32_t id, int32_t bits)
+{
     DigestPlugin* plugin = FindDigestPlugin(id);
-    DigestContext* context = nullptr;
-    if (plugin) {
-        // Flag 1: the plugin works on private copies and never writes the message.
-        context = plugin->create(bits, 1);
-        if (context) {
-            plugin->update(context, data, length);
-            plugin->finish(context);
-        }
-    }
-    TextUnit* text = HexEncodeDigest(context);
-    if (context) plugin->release(context);
+    // Flag 1: the plugin works on private copies and never writes the message.
+    return {plugin, plugin ? plugin->create(bits, 1) : nullptr};
+}
+
+void FeedDigest(const DigestRun& run, const uint8_t* data, uint32_t length)
+{
+    if (run.context) run.plugin->update(run.context, const_cast<uint8_t*>(data), length);
+}
+
+TextUnit* FinishDigestHex(const DigestRun& run)
+{
+    if (run.context) run.plugin->finish(run.context);
+    TextUnit* text = HexEncodeDigest(run.context);
+    AbandonDigest(run);
     return text;
+}
+
+void AbandonDigest(const DigestRun& run)
+{
+    if (run.context) run.plugin->release(run.context);
 }
 
 namespace {

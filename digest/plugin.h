@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The digest plugin table and the driver that runs one plugin over a message.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "quorvalent.h"
@@ -54,3 +55,29 @@ int32_t EnsureSha3Plugin();
 // for the id or it refuses bits. Null only when the text cannot be allocated.
 TextUnit* ComputeDigestHex(uint8_t* data, uint32_t length, int32_t id, int32_t bits = 0);
 TextUnit* HexEncodeDigest(const DigestContext* context);
+
+// A message fed to a plugin in pieces: begun, fed any number of times, then
+// finished into digits or abandoned. The context is null when there is no plugin
+// for the id, it refuses bits, or the internal heap cannot supply the context.
+struct DigestRun {
+    DigestPlugin* plugin;
+    DigestContext* context;
+};
+DigestRun BeginDigest(int32_t id, int32_t bits);
+// Flag 1 at create: the plugin never writes the message, so a constant one is safe.
+void FeedDigest(const DigestRun& run, const uint8_t* data, uint32_t length);
+// Finishes, encodes and releases the context: the digits as ComputeDigestHex gives them.
+TextUnit* FinishDigestHex(const DigestRun& run);
+// Releases the context of a message that will not be finished.
+void AbandonDigest(const DigestRun& run);
+
+// The algorithms by the names the Unicode exports accept.
+struct DigestName {
+    const char* name;  // upper case
+    int32_t id;
+    int32_t bits;  // create's length; 0 for MD5 and SHA-1, which have one
+    int32_t (*ensurePlugin)();
+};
+// The algorithm that name spells, length characters compared without regard to
+// ASCII case; null for none. Only the spellings of DigestNames are accepted.
+const DigestName* FindDigestName(const char* name, size_t length);

@@ -112,6 +112,17 @@ void FreeBlock(void* block)
     if (blockHeap) PlatformHeapFree(blockHeap, block);
 }
 
+void* TakeChunkBuffer(uint32_t size)
+{
+    if (size == 0 || size > MostChunkBytes || !blockHeap) return nullptr;
+    return PlatformHeapAlloc(blockHeap, false, size);
+}
+
+void GiveBackChunkBuffer(void* buffer)
+{
+    if (blockHeap) PlatformHeapFree(blockHeap, buffer);
+}
+
 void* AllocInternal(uint32_t size) { return internalHeap ? PlatformHeapAlloc(internalHeap, false, size) : nullptr; }
 
 void FreeInternal(void* memory)

@@ -19,6 +19,13 @@ bool HeapsReady();
 void* AllocBlock(int32_t size);
 void FreeBlock(void* block);
 
+// A call's buffer for the pieces it streams (a file's bytes), from the block
+// heap, not zero-filled; given back before the call returns. Null when the heap
+// cannot supply it.
+constexpr uint32_t MostChunkBytes = 1u << 20;
+void* TakeChunkBuffer(uint32_t size);
+void GiveBackChunkBuffer(void* buffer);
+
 // Digest contexts live in the internal heap; not zero-filled.
 void* AllocInternal(uint32_t size);
 void FreeInternal(void* memory);

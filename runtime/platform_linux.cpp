@@ -1,6 +1,11 @@
 // SPDX-License-Identifier: MIT
 // The platform layer on Linux: private heaps that release all their blocks when
-// destroyed, and Windows-1252 as the fixed ANSI code page.
+// destroyed, Windows-1252 as the fixed ANSI code page, errno and POSIX files.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -26,6 +31,9 @@ struct LinuxHeap {
 };
 
 LinuxHeap* AsHeap(PlatformHeap heap) { return reinterpret_cast<LinuxHeap*>(heap); }
+
+// A file is its descriptor plus one, so that descriptor 0 is not the null file.
+int AsDescriptor(PlatformFile file) { return static_cast<int>(reinterpret_cast<intptr_t>(file) - 1); }
 
 // glibc's first threshold for serving a block from pages of its own.
 constexpr size_t FreshPagesFrom = 128 * 1024;
@@ -159,4 +167,57 @@ int32_t PlatformTextToAnsi(const TextUnit* units, int32_t unitCount, char* out, 
         if (at < count) out[at] = EncodeUnit(units[at]);
     }
     return count;
+}
+
+void PlatformSetError(PlatformError error)
+{
+    switch (error) {
+    case PlatformError::InvalidParameter:
+    case PlatformError::BadFileType:
+        errno = EINVAL;
+        break;
+    case PlatformError::NotEnoughMemory:
+        errno = ENOMEM;
+        break;
+    }
+}
+
+PlatformFile PlatformFileOpen(const CallerChar* path)
+{
+    // Without O_NONBLOCK, opening a FIFO would wait for a writer; a regular
+    // file's reads ignore the flag.
+    int descriptor;
+    do descriptor = open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    while (descriptor < 0 && errno == EINTR);
+    return descriptor < 0 ? nullptr : reinterpret_cast<PlatformFile>(static_cast<intptr_t>(descriptor) + 1);
+}
+
+bool PlatformFileIsRegular(PlatformFile file, uint64_t& size)
+{
+    struct stat status;
+    if (fstat(AsDescriptor(file), &status) != 0) return false;
+    if (S_ISREG(status.st_mode)) {
+        size = static_cast<uint64_t>(status.st_size);
+        posix_fadvise(AsDescriptor(file), 0, 0, POSIX_FADV_SEQUENTIAL);
+        return true;
+    }
+    // A folder opens here; reading it would fail with EISDIR, which is what the
+    // caller hears. Devices, FIFOs and sockets are never read.
+    errno = S_ISDIR(status.st_mode) ? EISDIR : EINVAL;
+    return false;
+}
+
+int32_t PlatformFileRead(PlatformFile file, void* buffer, uint32_t capacity)
+{
+    ssize_t count;
+    do count = read(AsDescriptor(file), buffer, capacity);
+    while (count < 0 && errno == EINTR);
+    return count < 0 ? -1 : static_cast<int32_t>(count);
+}
+
+void PlatformFileClose(PlatformFile file)
+{
+    const int error = errno;
+    close(AsDescriptor(file));
+    errno = error;
 }

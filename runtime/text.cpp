@@ -145,6 +145,17 @@ char* NewAnsiBlock(const TextUnit* text)
     return block;
 }
 
+TextUnit* NewUnitBlock(const TextUnit* text)
+{
+    const int32_t length = TextLength(text);
+    const int64_t bytes = (int64_t{length} + 1) * int64_t{sizeof(TextUnit)};
+    if (bytes > INT32_MAX) return nullptr;
+    // Zero-filled, so the terminator is there already.
+    TextUnit* block = static_cast<TextUnit*>(AllocBlock(static_cast<int32_t>(bytes)));
+    if (block && length) std::memcpy(block, text, static_cast<size_t>(length) * sizeof(TextUnit));
+    return block;
+}
+
 int32_t MeasureMemoryText(const char* memory)
 {
     if (!memory) return 0;

@@ -13,6 +13,14 @@ using TextUnit = char16_t;
 #endif
 static_assert(sizeof(TextUnit) == 2, "internal texts are UTF-16");
 
+// The character of the Unicode exports' texts and paths (QuorvalentChar): UTF-16
+// on Windows, UTF-8 bytes elsewhere.
+#if defined(_WIN32)
+using CallerChar = wchar_t;
+#else
+using CallerChar = char;
+#endif
+
 // What a text's header knows of its units. Plain ASCII converts without the
 // code page in either direction, in every ANSI code page.
 enum class TextContent : int32_t {
@@ -33,6 +41,8 @@ int32_t WriteText(char* memory, const TextUnit* text);
 int32_t EncodedByteLength(const TextUnit* text);
 // A new memory block holding the text in the ANSI code page and its zero byte.
 char* NewAnsiBlock(const TextUnit* text);
+// A new memory block holding the text as it is, UTF-16 units and a zero unit.
+TextUnit* NewUnitBlock(const TextUnit* text);
 int32_t MeasureMemoryText(const char* memory);
 int32_t TextLength(const TextUnit* text);
 bool TextEquals(const TextUnit* a, const TextUnit* b);

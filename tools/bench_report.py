@@ -124,6 +124,8 @@ class Windows:
                             raise SystemExit(f"no {preset} result for {implementation} {digest} {size} {kind}")
 
     def ns(self, implementation, digest, size, kind="ascii"):
+        if (implementation, digest, size, kind) not in self.results:
+            raise SystemExit(f"no {self.preset} result for {implementation} {digest} {size} {kind}")
         return self.results[(implementation, digest, size, kind)]
 
     def calls(self, implementation, digest, size, kind="ascii"):
@@ -138,9 +140,16 @@ class Linux:
                      "scalar": load_medians(os.path.join(work, f"{preset}-scalar.json"))}
         self.context = {run: load_context(os.path.join(work, f"{preset}-{run}.json")) for run in self.runs}
 
+    def default_record(self, name):
+        """A record of the default run by its full name, which a fixed iteration count extends."""
+        for key in (name, f"{name}/iterations:1"):
+            if key in self.runs["default"]:
+                return self.runs["default"][key]
+        raise SystemExit(f"no result for {name} in the default run")
+
     def default_ns(self, name):
         """Nanoseconds per item of a record of the default run, by its full name."""
-        return 1e9 / self.runs["default"][name]["items_per_second"]
+        return 1e9 / self.default_record(name)["items_per_second"]
 
     def forms(self, run):
         """The forms ours ran in a run, as the benchmark wrote them into its context."""
@@ -427,6 +436,65 @@ def target(targets, text, figures, bound, why="", beside=""):
     targets.append((text, measured, met))
 
 
+CACHED_FILE_BYTES = 256 << 20
+LONG_FILE_BYTES = 5 << 30
+
+
+def unicode_targets(targets, x64, wine64):
+    """The targets of cifrado_data, cifrado_text and cifrado_file: Linux x86-64 from digest_bench's unicode/
+    records, the 64-bit DLL from windows_bench's text, data, bcrypt_utf8, file and file_memory lines."""
+    def linux(name):
+        return x64.default_ns(name)
+
+    def both_sizes(figure, digests=DIGESTS, kinds=("ascii",)):
+        return {f"{d} {size_name(size)}" + ("" if kinds == ("ascii",) else f" {kind}"): figure(d, size, kind)
+                for d in digests for size in (65536, 1048576) for kind in kinds}
+
+    target(targets, "Linux x86-64: cifrado_data ÷ engine on the same bytes ≥ 0.98 at 64 KiB and 1 MiB",
+           both_sizes(lambda d, size, kind: x64.ns("export", "engine", d, size, kind=kind)
+                      / linux(f"unicode/data/{d}/{size}/{kind}")), 0.98)
+    target(targets, "64-bit DLL under wine64: cifrado_data ÷ engine on the same bytes ≥ 0.98 at 64 KiB and 1 MiB",
+           both_sizes(lambda d, size, kind: wine64.ns("engine", d, size) / wine64.ns("data", d, size)), 0.98)
+    target(targets, "Linux x86-64, 16 B: cifrado_data + FreeMem ÷ libcrypto as it dispatches, one-shot (EVP_MD "
+           "fetched once) + hex, calls/s ≥ 1.0",
+           {d: x64.ns("export", "openssl", d, 16, kind="ascii") / linux(f"unicode/data/{d}/16/ascii")
+            for d in DIGESTS}, 1.0, "one heap pair, the result's, is its floor; see the step-by-step table below")
+    target(targets, "64-bit DLL under wine64, 16 B: cifrado_data ÷ BCryptHash + hex, plain ratio ≥ 1.0",
+           {d: wine64.ns("bcrypt", d, 16) / wine64.ns("data", d, 16) for d in BCRYPT_DIGESTS}, 1.0)
+    text_over_data = {}
+    for d in DIGESTS:
+        for size in (65536, 1048576):
+            text_over_data[f"{d} {size_name(size)} wine64"] = wine64.ns("data", d, size) / wine64.ns("text", d, size)
+            text_over_data[f"{d} {size_name(size)} Linux"] = (linux(f"unicode/data/{d}/{size}/ascii")
+                                                              / linux(f"unicode/text/{d}/{size}/ascii"))
+    target(targets, "cifrado_text ÷ cifrado_data on the same UTF-8 bytes, ASCII text, ≥ 0.95 at 64 KiB and 1 MiB "
+           "(wine64: UTF-16 text; Linux: the UTF-8 text itself)", text_over_data, 0.95)
+    target(targets, "64-bit DLL under wine64: cifrado_text ÷ cifrado_data on the same UTF-8 bytes, mixed text "
+           "(Cyrillic, Chinese, emoji, ASCII), ≥ 0.85 at 64 KiB and 1 MiB",
+           both_sizes(lambda d, size, kind: wine64.ns("data", d, size, "mixed") / wine64.ns("text", d, size, "mixed")),
+           0.85, "the conversion goes a character at a time wherever a block holds a unit beyond ASCII")
+    target(targets, "64-bit DLL under wine64: cifrado_text ÷ a caller's own WideCharToMultiByte(CP_UTF8) + "
+           "BCryptHash + hex ≥ 1.0 at 16 B and 64 KiB",
+           {f"{d} {size_name(size)} {kind}": wine64.ns("bcrypt_utf8", d, size, kind) / wine64.ns("text", d, size, kind)
+            for d in BCRYPT_DIGESTS for size in (16, 65536) for kind in ("ascii", "mixed")}, 1.0)
+    file_over_data = {}
+    for d in DIGESTS:
+        file_over_data[f"{d} wine64"] = (wine64.ns("data", d, CACHED_FILE_BYTES, "-")
+                                         / wine64.ns("file", d, CACHED_FILE_BYTES, "-"))
+        file_over_data[f"{d} Linux"] = (linux(f"unicode/data/{d}/{CACHED_FILE_BYTES}")
+                                        / linux(f"unicode/file/{d}/{CACHED_FILE_BYTES}"))
+    target(targets, "cifrado_file on a cached 256 MiB file ÷ cifrado_data on the same bytes in memory ≥ 0.9 "
+           "(Linux x86-64 and wine64)", file_over_data, 0.9)
+    growth = {"Linux": x64.default_record(f"unicode/file_memory/SHA-1/{LONG_FILE_BYTES}")["peak_growth_kib"] / 1024,
+              "wine64": wine64.ns("file_memory", "SHA-1", LONG_FILE_BYTES, "-") / 1024}
+    worst = max(growth, key=growth.get)
+    targets.append(("Memory growth while cifrado_file hashes a 5 GiB file ≤ 2 MiB (the kernel's peak resident set, "
+                    "reset before the call, above what the process held before; Linux and wine64)",
+                    ", ".join(f"{name} {value:.2f} MiB" for name, value in growth.items())
+                    + ("" if growth[worst] <= 2 else f". Over by {growth[worst] - 2:.2f} MiB ({worst})"),
+                    growth[worst] <= 2))
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--work", required=True)
@@ -529,6 +597,7 @@ def main():
     targets.append(("Heap allocations per export call: three (scratch block, context, result block); "
                     "internal texts come from the working storage",
                     ", ".join(f"{d} {measured[d]:g}" for d in DIGESTS), all(measured[d] == 3 for d in DIGESTS)))
+    unicode_targets(targets, x64, wine64)
     fast = ["MD5", "SHA-1", "SHA-224", "SHA-256"]
     fast_text = "32-bit throughput at 16 KiB, ours ÷ libcrypto scalar ≥ 0.8 for MD5, SHA-1, SHA-224, SHA-256"
     slow_text = "32-bit throughput at 16 KiB, ours ÷ libcrypto scalar ≥ 0.5 for SHA-384/512 and SHA-3"

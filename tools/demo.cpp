@@ -1,63 +1,89 @@
 // SPDX-License-Identifier: MIT
 // Demo: loads quorvalent.dll by name, as any foreign caller would, and prints
-// every result the library offers for the text on the command line.
+// for the text on the command line the ANSI exports' digests beside
+// cifrado_text's UTF-8 ones, and ROT13; with --file PATH, the file's ten digests.
 #include <windows.h>
 
 #include <cstdio>
-#include <initializer_list>
+#include <string>
 #include <vector>
 
 #include "quorvalent.h"
 
+namespace {
+
 template <typename Function>
-static Function Resolve(HMODULE library, const char* name)
+Function Resolve(HMODULE library, const char* name)
 {
     return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
 }
 
 // Under Wine the terminal is a Unix one, whose charset Wine converts to as the
 // code page CP_UNIXCP; elsewhere a file or pipe gets the ANSI bytes as they are.
-static UINT OutputCodePage()
+UINT OutputCodePage()
 {
     constexpr UINT UnixCodePage = 65010;
     HMODULE ntdll = GetModuleHandleA("ntdll.dll");
     return ntdll && GetProcAddress(ntdll, "wine_get_version") ? UnixCodePage : CP_ACP;
 }
 
-// A text in the ANSI code page as the terminal shows it: through UTF-16 to the
-// console, or to the output's code page. "(empty)" for an empty one.
-static void PrintText(const char* label, const char* text)
+std::wstring Widen(UINT page, const char* text)
 {
-    std::printf("%-9s ", label);
-    const int units = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    if (units <= 1) {
-        std::printf("(empty)\n");
-        return;
-    }
-    std::vector<wchar_t> wide(static_cast<size_t>(units));
-    MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), units);
+    const int units = MultiByteToWideChar(page, 0, text, -1, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(units > 0 ? units : 1), L'\0');
+    MultiByteToWideChar(page, 0, text, -1, wide.data(), units);
+    wide.resize(wide.size() - 1);
+    return wide;
+}
+
+std::string Narrow(UINT page, const std::wstring& text)
+{
+    const int bytes = WideCharToMultiByte(page, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string narrow(static_cast<size_t>(bytes > 0 ? bytes : 1), '\0');
+    WideCharToMultiByte(page, 0, text.c_str(), -1, narrow.data(), bytes, nullptr, nullptr);
+    narrow.resize(narrow.size() - 1);
+    return narrow;
+}
+
+// A text as the terminal shows it: through UTF-16 to the console, or to the
+// output's code page. "(empty)" for an empty one.
+std::string Shown(const std::wstring& text)
+{
+    if (text.empty()) return "(empty)";
     HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
     DWORD mode = 0;
     if (GetConsoleMode(output, &mode)) {
         std::fflush(stdout);
         DWORD written = 0;
-        WriteConsoleW(output, wide.data(), static_cast<DWORD>(units - 1), &written, nullptr);
-        std::printf("\n");
-        return;
+        WriteConsoleW(output, text.c_str(), static_cast<DWORD>(text.size()), &written, nullptr);
+        return "";
     }
-    const UINT page = OutputCodePage();
-    const int bytes = WideCharToMultiByte(page, 0, wide.data(), -1, nullptr, 0, nullptr, nullptr);
-    std::vector<char> shown(static_cast<size_t>(bytes > 0 ? bytes : 1));
-    if (bytes <= 0 || !WideCharToMultiByte(page, 0, wide.data(), -1, shown.data(), bytes, nullptr, nullptr)) {
-        std::printf("%s\n", text);
-        return;
-    }
-    std::printf("%s\n", shown.data());
+    return Narrow(OutputCodePage(), text);
 }
 
-int main(int argc, char** argv)
+void PrintRow(const char* label, const std::string& first, const std::string& second = "")
 {
-    const char* text = argc > 1 ? argv[1] : "Hello, World!";
+    std::printf("%-9s %s%s%s\n", label, first.c_str(), second.empty() ? "" : "  ", second.c_str());
+}
+
+struct Algorithm {
+    const char* label;
+    const wchar_t* name;  // for the Unicode exports
+    const char* bits;     // for cifrado_SHA2 and cifrado_SHA3; null for MD5 and SHA-1
+};
+const Algorithm Algorithms[] = {
+    {"MD5", L"MD5", nullptr},         {"SHA-1", L"SHA-1", nullptr},     {"SHA-224", L"SHA-224", "224"},
+    {"SHA-256", L"SHA-256", "256"},   {"SHA-384", L"SHA-384", "384"},   {"SHA-512", L"SHA-512", "512"},
+    {"SHA3-224", L"SHA3-224", "224"}, {"SHA3-256", L"SHA3-256", "256"}, {"SHA3-384", L"SHA3-384", "384"},
+    {"SHA3-512", L"SHA3-512", "512"},
+};
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    const bool file = argc > 2 && std::wstring(argv[1]) == L"--file";
+    const std::wstring text = file ? argv[2] : argc > 1 ? argv[1] : L"Hello, World!";
     HMODULE library = LoadLibraryA("quorvalent.dll");
     if (!library) {
         std::fprintf(stderr, "cannot load quorvalent.dll (error %lu)\n", GetLastError());
@@ -69,34 +95,50 @@ int main(int argc, char** argv)
     auto sha2 = Resolve<QuorvalentSizedDigest>(library, "cifrado_SHA2");
     auto sha3 = Resolve<QuorvalentSizedDigest>(library, "cifrado_SHA3");
     auto rot13 = Resolve<QuorvalentRot13>(library, "text_rot13");
-    if (!freeMem || !md5 || !sha1 || !sha2 || !sha3 || !rot13) {
+    auto unicode = Resolve<QuorvalentTextDigest>(library, "cifrado_text");
+    auto fileDigest = Resolve<QuorvalentFileDigest>(library, "cifrado_file");
+    if (!freeMem || !md5 || !sha1 || !sha2 || !sha3 || !rot13 || !unicode || !fileDigest) {
         std::fprintf(stderr, "quorvalent.dll lacks an export\n");
         return 1;
     }
 
-    // Print each result, then hand it back before the next call. The digests
-    // are of the text's bytes in the ANSI code page, whatever the terminal shows.
-    auto show = [&](const char* label, char* result) {
-        if (result)
-            PrintText(label, result);
-        else
-            std::printf("%-9s (out of memory)\n", label);
+    // Each result is copied, then handed back before the next call.
+    auto ansi = [&](char* result) {
+        const std::string copy = result ? Shown(Widen(CP_ACP, result)) : "(out of memory)";
         freeMem();
+        return copy;
     };
-    PrintText("text", text);
-    show("MD5", md5(text));
-    show("SHA-1", sha1(text));
-    for (const char* bits : {"224", "256", "384", "512"}) {
-        char label[16];
-        std::snprintf(label, sizeof label, "SHA-%s", bits);
-        show(label, sha2(text, bits));
+    auto wide = [&](wchar_t* result) {
+        std::string copy;
+        if (result)
+            copy = Shown(result);
+        else
+            copy = "(error " + std::to_string(GetLastError()) + ")";
+        freeMem();
+        return copy;
+    };
+
+    if (file) {
+        PrintRow("file", Shown(text));
+        for (const Algorithm& algorithm : Algorithms)
+            PrintRow(algorithm.label, wide(fileDigest(text.c_str(), algorithm.name)));
+        FreeLibrary(library);
+        return 0;
     }
-    for (const char* bits : {"224", "256", "384", "512"}) {
-        char label[16];
-        std::snprintf(label, sizeof label, "SHA3-%s", bits);
-        show(label, sha3(text, bits));
+    // The ANSI exports get the text in the system's code page, where a character
+    // it lacks becomes "?"; cifrado_text hashes its UTF-8 form.
+    const std::string inAnsi = Narrow(CP_ACP, text);
+    PrintRow("text", Shown(text));
+    PrintRow("ANSI", Shown(Widen(CP_ACP, inAnsi.c_str())), "(code page " + std::to_string(GetACP()) + ")");
+    PrintRow("", "the ANSI exports, then cifrado_text (UTF-8):");
+    for (const Algorithm& algorithm : Algorithms) {
+        char* result = !algorithm.bits ? (algorithm.label[3] == '-' ? sha1(inAnsi.c_str()) : md5(inAnsi.c_str()))
+                       : algorithm.label[3] == '3' ? sha3(inAnsi.c_str(), algorithm.bits)
+                                                   : sha2(inAnsi.c_str(), algorithm.bits);
+        const std::string fromAnsi = ansi(result);
+        PrintRow(algorithm.label, fromAnsi, wide(unicode(text.c_str(), algorithm.name)));
     }
-    show("ROT13", rot13(text, nullptr));
+    PrintRow("ROT13", ansi(rot13(inAnsi.c_str(), nullptr)));
     FreeLibrary(library);
     return 0;
 }

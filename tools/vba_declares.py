@@ -20,6 +20,9 @@ END = "' END Declare lines"
 # over as a zero-terminated text in the ANSI code page.
 TYPES = {"const char*": ("String", "String"), "const void*": ("LongPtr", "Long"),
          "char*": ("LongPtr", "Long"), "int": ("Long", "Long")}
+# The Unicode exports, which the module does not declare: VBA's ByVal String is
+# an ANSI text, and they take UTF-16.
+UNDECLARED = {"cifrado_text", "cifrado_data", "cifrado_file"}
 
 
 def read(*path):
@@ -30,7 +33,7 @@ def read(*path):
 def exports():
     """[(name, C result type, [(C type, argument name)])] in ordinal order."""
     prototypes = {}
-    for result, name, arguments in re.findall(r"QUORVALENT_API (.+?) ?QUORVALENT_CALL (\w+)\((.*?)\);",
+    for result, name, arguments in re.findall(r"QUORVALENT_API (.+?) ?QUORVALENT_CALL (\w+)\(([^)]*)\);",
                                               read("include", "quorvalent.h")):
         parsed = []
         for argument in arguments.split(","):
@@ -42,7 +45,7 @@ def exports():
                                                      re.MULTILINE), key=lambda entry: int(entry[1]))]
     if sorted(ordered) != sorted(prototypes):
         sys.exit("vba_declares: the header %s and the .def %s name different exports" % (sorted(prototypes), ordered))
-    return [(name,) + prototypes[name] for name in ordered]
+    return [(name,) + prototypes[name] for name in ordered if name not in UNDECLARED]
 
 
 def declare(name, result, arguments, form):

@@ -8,7 +8,8 @@
 
 const ExportTable& Exports()
 {
-    static const ExportTable table = {FreeMem, cifrado_md5, cifrado_SHA1, cifrado_SHA2, cifrado_SHA3, text_rot13};
+    static const ExportTable table = {FreeMem,    cifrado_md5,  cifrado_SHA1, cifrado_SHA2, cifrado_SHA3,
+                                      text_rot13, cifrado_text, cifrado_data, cifrado_file};
     return table;
 }
 

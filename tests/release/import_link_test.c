@@ -1,6 +1,8 @@
 /* SPDX-License-Identifier: MIT */
 /* A C caller that links quorvalent.dll through an import library, without
  * LoadLibrary: the header's declarations must match the DLL's exports. */
+#include <windows.h>
+
 #include <stdio.h>
 #include <string.h>
 
@@ -17,6 +19,18 @@ static void Expect(const char* what, char* result, const char* expected)
     FreeMem();
 }
 
+/* The Unicode exports' results are UTF-16 here: digits, compared as such. */
+static void ExpectWide(const char* what, wchar_t* result, const char* expected)
+{
+    size_t i = 0;
+    while (result && expected[i] && result[i] == (wchar_t)expected[i]) ++i;
+    if (!result || expected[i] || result[i]) {
+        printf("FAIL %s: got %s, want %s\n", what, result ? "other digits" : "(null)", expected);
+        ++failures;
+    }
+    FreeMem();
+}
+
 int main(void)
 {
     Expect("cifrado_md5", cifrado_md5("abc"), "900150983cd24fb0d6963f7d28e17f72");
@@ -27,10 +41,17 @@ int main(void)
     Expect("cifrado_SHA3", cifrado_SHA3("abc", "256"),
            "3a985da74fe225b2045c172d6bd390bd855f086e3e9d525b46bfe24511431532");
     Expect("text_rot13", text_rot13("Hello, World!", NULL), "Uryyb, Jbeyq!");
+    ExpectWide("cifrado_text", cifrado_text(L"\u00e9", L"MD5"), "66ddcd97cfdeabb2f6fb8a999b4bc76f");
+    ExpectWide("cifrado_data", cifrado_data("a\0b", 3, L"sha-1"), "4a3dec2d1f8245280855c42db0ee4239f917fdb8");
+    if (cifrado_file(L"NUL", L"MD5") || GetLastError() != 222) {
+        printf("FAIL cifrado_file: NUL is not refused as a bad file type\n");
+        ++failures;
+    }
+    FreeMem();
     if (FreeMem() != 0) {
         printf("FAIL FreeMem did not return 0\n");
         ++failures;
     }
-    printf("%d passed, %d failed\n", 7 - failures, failures);
+    printf("%d passed, %d failed\n", 10 - failures, failures);
     return failures != 0;
 }

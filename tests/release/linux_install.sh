@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: MIT
 # Installs the Linux library into a scratch prefix and checks its soname, its
 # header, the license and discovery files, that it is stripped and that it
-# exports exactly the six names. Usage: linux_install.sh BUILD_DIR
+# exports exactly the DLL's names. Usage: linux_install.sh BUILD_DIR
 set -euo pipefail
 build="$1"
 prefix="$(mktemp -d)"
@@ -23,7 +23,7 @@ symbols() { readelf -S "$1" | grep -cE '\.(symtab|debug_info) '; }
 soname="$(readelf -d "$library" | sed -n 's/.*SONAME.*\[\(.*\)\]/\1/p')"
 [[ "$soname" == libquorvalent.so.1 ]] || { echo "FAIL: soname is '$soname'"; exit 1; }
 exports="$(nm -D --defined-only "$library" | awk '$2 == "T" || $2 == "D" || $2 == "B" { print $3 }' | sort | xargs)"
-expected="FreeMem cifrado_SHA1 cifrado_SHA2 cifrado_SHA3 cifrado_md5 text_rot13"
+expected="FreeMem cifrado_SHA1 cifrado_SHA2 cifrado_SHA3 cifrado_data cifrado_file cifrado_md5 cifrado_text text_rot13"
 if [[ "$exports" != "$expected" ]]; then
     echo "FAIL: exports are: $exports"
     exit 1

@@ -16,7 +16,9 @@
 #include "runtime/ascii.h"
 #include "runtime/heaps.h"
 #include "runtime/text.h"
+#include "runtime/utf8.h"
 #include "tests/support/forms.h"
+#include "tests/support/unicode_texts.h"
 
 namespace {
 
@@ -73,6 +75,7 @@ using ScanForms = EachForm;
 using WidenForms = EachForm;
 using NarrowForms = EachForm;
 using ZeroForms = EachForm;
+using Utf8Forms = EachForm;
 
 }  // namespace
 
@@ -135,6 +138,50 @@ TEST_P(NarrowForms, ConvertEveryLengthAndWriteNothingPastIt)
     }
 }
 
+// Each text ending right before an inaccessible page, its start at every
+// alignment, encoded in pieces of every size from the smallest an encoder takes;
+// the pieces put together are the text's UTF-8 form from Python's codecs.
+TEST_P(Utf8Forms, EncodeEveryTextInPiecesOfAnySizeAtEveryAlignment)
+{
+    const CpuForm<EncodeUtf8Routine>& tested = EncodeUtf8Forms[GetParam().index];
+    GuardedPage page;
+    ASSERT_NE(page.pages, nullptr);
+    for (const UnicodeText& row : UnicodeTexts) {
+        const std::u16string units = UnitsOf(row);
+        const std::string expected = Utf8Of(row);
+        const bool onPage = (units.size() + 1) * sizeof(TextUnit) <= GuardedPage::Size;
+        Units copy(units.begin(), units.end());
+        for (size_t shift = 0; shift < (onPage ? 32 : 1); ++shift) {
+            TextUnit* text = copy.data();
+            if (onPage) {
+                // High surrogates past the terminator, which must not pair with the text's last unit.
+                std::fill_n(static_cast<TextUnit*>(page.pages), GuardedPage::Size / sizeof(TextUnit), 0xDBFF);
+                text = reinterpret_cast<TextUnit*>(page.EndingAt((units.size() + 1 + shift) * sizeof(TextUnit)));
+                std::copy(units.begin(), units.end(), text);
+                text[units.size()] = 0;
+            }
+            for (uint32_t capacity : {Utf8Room, Utf8Room + 1, Utf8Room + 3, 33u, 64u, 4096u}) {
+                std::string encoded;
+                std::string piece(capacity, '\0');
+                const TextUnit* at = text;
+                for (Utf8Piece step{};;) {
+                    step = tested.routine(at, piece.data(), capacity);
+                    ASSERT_LE(step.bytes, capacity);
+                    encoded.append(piece, 0, step.bytes);
+                    if (step.ended) {
+                        EXPECT_EQ(step.rest, text + units.size()) << tested.name << ", " << row.name;
+                        break;
+                    }
+                    ASSERT_LT(capacity - step.bytes, Utf8Room) << tested.name << ", " << row.name;
+                    at = step.rest;
+                }
+                EXPECT_EQ(encoded, expected)
+                    << tested.name << ", " << row.name << ", shifted " << shift << " units, pieces of " << capacity;
+            }
+        }
+    }
+}
+
 #if defined(_WIN32)
 TEST_P(ZeroForms, StopAtTheTerminatorAndNeverCrossAPage)
 {
@@ -161,6 +208,7 @@ INSTANTIATE_TEST_SUITE_P(Each, ZeroForms, testing::ValuesIn(TestFormsOf("zero"))
 INSTANTIATE_TEST_SUITE_P(Each, ScanForms, testing::ValuesIn(TestFormsOf("scan")), TestFormKey);
 INSTANTIATE_TEST_SUITE_P(Each, WidenForms, testing::ValuesIn(TestFormsOf("widen")), TestFormKey);
 INSTANTIATE_TEST_SUITE_P(Each, NarrowForms, testing::ValuesIn(TestFormsOf("narrow")), TestFormKey);
+INSTANTIATE_TEST_SUITE_P(Each, Utf8Forms, testing::ValuesIn(TestFormsOf("utf8")), TestFormKey);
 
 // A call's text steps on printable ASCII of every length around the passes'
 // steps, alone and, up to 40 bytes, with one Western letter at each place, which
@@ -199,6 +247,10 @@ TEST(TextPassChoice, EachCallRunsTheFirstFormThisProcessorHas)
     ExpectChosen("scan", ScanTextForms, textPasses.scan);
     ExpectChosen("widen", WidenAsciiForms, textPasses.widen);
     ExpectChosen("narrow", NarrowAsciiForms, textPasses.narrow);
+    const TextUnit accented[] = {0xE9, 0};
+    char piece[8];
+    EXPECT_EQ(EncodeUtf8(accented, piece, sizeof piece).bytes, 2u);
+    ExpectChosen("utf8", EncodeUtf8Forms, utf8Passes.encode);
 #if defined(_WIN32)
     EXPECT_EQ(BytesBeforeZero("abc"), 3u);
     ExpectChosen("zero", BytesBeforeZeroForms, textPasses.bytesBeforeZero);

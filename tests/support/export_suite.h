@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The export-level tests shared by the Linux library and the real DLL under Wine.
-// Each test program supplies the six exports through Exports().
+// Each test program supplies the exports through Exports().
 #pragma once
 #include <cstdint>
 #include <string>

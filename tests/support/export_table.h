@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The six exports as one table of function pointers, filled by name from a
-// loaded library: the DLL through GetProcAddress, the shared object through dlsym.
+// The exports as one table of function pointers, filled by name from a loaded
+// library: the DLL through GetProcAddress, the shared object through dlsym.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -16,6 +16,9 @@ struct ExportTable {
     QuorvalentSizedDigest sha2 = nullptr;
     QuorvalentSizedDigest sha3 = nullptr;
     QuorvalentRot13 rot13 = nullptr;
+    QuorvalentTextDigest text = nullptr;
+    QuorvalentDataDigest data = nullptr;
+    QuorvalentFileDigest file = nullptr;
 };
 
 // Looks up every export with lookup(name), which gives its address or null.
@@ -34,6 +37,9 @@ std::string ResolveExports(ExportTable& table, Lookup lookup)
     resolve("cifrado_SHA2", table.sha2);
     resolve("cifrado_SHA3", table.sha3);
     resolve("text_rot13", table.rot13);
+    resolve("cifrado_text", table.text);
+    resolve("cifrado_data", table.data);
+    resolve("cifrado_file", table.file);
     return missing;
 }
 

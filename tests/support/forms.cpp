@@ -7,6 +7,7 @@
 
 #include "digest/plugin.h"
 #include "runtime/ascii.h"
+#include "runtime/utf8.h"
 #if !defined(_WIN32)
 #include "runtime/latin1.h"
 #endif
@@ -62,6 +63,7 @@ const std::vector<TestForm>& AllTestForms()
         AddTable(all, "scan", ScanTextForms);
         AddTable(all, "widen", WidenAsciiForms);
         AddTable(all, "narrow", NarrowAsciiForms);
+        AddTable(all, "utf8", EncodeUtf8Forms);
 #if defined(_WIN32)
         AddTable(all, "zero", BytesBeforeZeroForms);
 #else

@@ -14,8 +14,8 @@
 #include "digest/forms.h"
 
 struct TestForm {
-    // The routine: sha1, sha256, sha512, keccak; scan, widen, narrow, zero (the
-    // DLL's BytesBeforeZero); widen_latin1, narrow_latin1 (Linux).
+    // The routine: sha1, sha256, sha512, keccak; scan, widen, narrow, utf8, zero
+    // (the DLL's BytesBeforeZero); widen_latin1, narrow_latin1 (Linux).
     std::string compression;
     std::string name;  // the table's name for it
     uint32_t needs;

@@ -6,16 +6,19 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "long_text_digests.h"
 #include "quorvalent.h"
 #include "runtime/cpu.h"
 #include "tests/support/long_texts.h"
+#include "tests/support/unicode_texts.h"
 #include "tests/wine/dll_library.h"
 
 namespace {
@@ -23,8 +26,8 @@ namespace {
 // One call made by ConformanceCall. The assembly reaches the fields by offset.
 struct CallFrame {
     uintptr_t function;
-    uintptr_t count;  // of arguments, at most two
-    uintptr_t arguments[2];
+    uintptr_t count;  // of arguments, at most three
+    uintptr_t arguments[3];
     uintptr_t adjust;   // 32-bit: bytes above a 16-byte boundary where the pushes start
     uintptr_t savedSp;  // the thunk's own stack pointer, for the way back
     uintptr_t entrySp;  // the stack pointer at the callee's first instruction
@@ -56,10 +59,10 @@ void ConformanceCall(CallFrame* frame);
 }
 
 #if defined(__i386__)
-static_assert(offsetof(CallFrame, adjust) == 16 && offsetof(CallFrame, savedSp) == 20 &&
-                  offsetof(CallFrame, entrySp) == 24 && offsetof(CallFrame, afterSp) == 28 &&
-                  offsetof(CallFrame, result) == 32 && offsetof(CallFrame, untouched) == 36 &&
-                  offsetof(CallFrame, registersIn) == 40 && offsetof(CallFrame, registersOut) == 72,
+static_assert(offsetof(CallFrame, adjust) == 20 && offsetof(CallFrame, savedSp) == 24 &&
+                  offsetof(CallFrame, entrySp) == 28 && offsetof(CallFrame, afterSp) == 32 &&
+                  offsetof(CallFrame, result) == 36 && offsetof(CallFrame, untouched) == 40 &&
+                  offsetof(CallFrame, registersIn) == 44 && offsetof(CallFrame, registersOut) == 76,
               "the offsets the assembly uses");
 static_assert(PaintBytes / Word == QV_PAINT_WORDS);
 constexpr int SavedRegisters = 4;
@@ -81,16 +84,16 @@ _ConformanceCall:
     pushl %edi
     movl 20(%esp), %eax
     movl %eax, _qvConformanceFrame
-    movl %esp, 20(%eax)
+    movl %esp, 24(%eax)
     movl %esp, %edx
     subl $64, %edx
     andl $-16, %edx
-    addl 16(%eax), %edx
+    addl 20(%eax), %edx
     movl 4(%eax), %ecx
     leal 4(,%ecx,4), %ecx
     movl %edx, %edi
     subl %ecx, %edi
-    movl %edi, 24(%eax)
+    movl %edi, 28(%eax)
     movl $)" QV_EXPAND(QV_PAINT_WORDS) R"(, %ecx
 1:  subl $4, %edi
     movl $0xa5a5a5a5, (%edi)
@@ -103,19 +106,19 @@ _ConformanceCall:
     decl %ecx
     pushl 8(%eax,%ecx,4)
     jmp 2b
-3:  movl 40(%eax), %ebx
-    movl 44(%eax), %esi
-    movl 48(%eax), %edi
-    movl 52(%eax), %ebp
+3:  movl 44(%eax), %ebx
+    movl 48(%eax), %esi
+    movl 52(%eax), %edi
+    movl 56(%eax), %ebp
     call *(%eax)
     movl _qvConformanceFrame, %ecx
-    movl %esp, 28(%ecx)
-    movl %eax, 32(%ecx)
-    movl %ebx, 72(%ecx)
-    movl %esi, 76(%ecx)
-    movl %edi, 80(%ecx)
-    movl %ebp, 84(%ecx)
-    movl 24(%ecx), %edi
+    movl %esp, 32(%ecx)
+    movl %eax, 36(%ecx)
+    movl %ebx, 76(%ecx)
+    movl %esi, 80(%ecx)
+    movl %edi, 84(%ecx)
+    movl %ebp, 88(%ecx)
+    movl 28(%ecx), %edi
     subl $)" QV_EXPAND(QV_PAINT_WORDS) R"(*4, %edi
     xorl %eax, %eax
 4:  cmpl $0xa5a5a5a5, (%edi,%eax,4)
@@ -123,8 +126,8 @@ _ConformanceCall:
     incl %eax
     cmpl $)" QV_EXPAND(QV_PAINT_WORDS) R"(, %eax
     jne 4b
-5:  movl %eax, 36(%ecx)
-    movl 20(%ecx), %esp
+5:  movl %eax, 40(%ecx)
+    movl 24(%ecx), %esp
     popl %edi
     popl %esi
     popl %ebx
@@ -132,11 +135,11 @@ _ConformanceCall:
     ret
 )");
 #elif defined(__x86_64__)
-static_assert(offsetof(CallFrame, adjust) == 32 && offsetof(CallFrame, savedSp) == 40 &&
-                  offsetof(CallFrame, entrySp) == 48 && offsetof(CallFrame, afterSp) == 56 &&
-                  offsetof(CallFrame, result) == 64 && offsetof(CallFrame, untouched) == 72 &&
-                  offsetof(CallFrame, registersIn) == 80 && offsetof(CallFrame, registersOut) == 144 &&
-                  offsetof(CallFrame, vectorsIn) == 208 && offsetof(CallFrame, vectorsOut) == 368,
+static_assert(offsetof(CallFrame, adjust) == 40 && offsetof(CallFrame, savedSp) == 48 &&
+                  offsetof(CallFrame, entrySp) == 56 && offsetof(CallFrame, afterSp) == 64 &&
+                  offsetof(CallFrame, result) == 72 && offsetof(CallFrame, untouched) == 80 &&
+                  offsetof(CallFrame, registersIn) == 88 && offsetof(CallFrame, registersOut) == 152 &&
+                  offsetof(CallFrame, vectorsIn) == 224 && offsetof(CallFrame, vectorsOut) == 384,
               "the offsets the assembly uses");
 static_assert(PaintBytes / Word == QV_PAINT_QWORDS);
 constexpr int SavedRegisters = 8;
@@ -171,12 +174,12 @@ ConformanceCall:
     movdqa %xmm15, 144(%rsp)
     movq %rcx, %rax
     movq %rax, qvConformanceFrame(%rip)
-    movq %rsp, 40(%rax)
+    movq %rsp, 48(%rax)
     movq %rsp, %rdx
     subq $64, %rdx
     andq $-16, %rdx
     leaq -40(%rdx), %rdi
-    movq %rdi, 48(%rax)
+    movq %rdi, 56(%rax)
     movabsq $0xa5a5a5a5a5a5a5a5, %r8
     movl $)" QV_EXPAND(QV_PAINT_QWORDS) R"(, %ecx
 1:  subq $8, %rdi
@@ -186,47 +189,48 @@ ConformanceCall:
     leaq -32(%rdx), %rsp
     movq 16(%rax), %rcx
     movq 24(%rax), %rdx
-    movq 80(%rax), %rbx
-    movq 88(%rax), %rbp
-    movq 96(%rax), %rdi
-    movq 104(%rax), %rsi
-    movq 112(%rax), %r12
-    movq 120(%rax), %r13
-    movq 128(%rax), %r14
-    movq 136(%rax), %r15
-    movdqu 208(%rax), %xmm6
-    movdqu 224(%rax), %xmm7
-    movdqu 240(%rax), %xmm8
-    movdqu 256(%rax), %xmm9
-    movdqu 272(%rax), %xmm10
-    movdqu 288(%rax), %xmm11
-    movdqu 304(%rax), %xmm12
-    movdqu 320(%rax), %xmm13
-    movdqu 336(%rax), %xmm14
-    movdqu 352(%rax), %xmm15
+    movq 88(%rax), %rbx
+    movq 96(%rax), %rbp
+    movq 104(%rax), %rdi
+    movq 112(%rax), %rsi
+    movq 120(%rax), %r12
+    movq 128(%rax), %r13
+    movq 136(%rax), %r14
+    movq 144(%rax), %r15
+    movdqu 224(%rax), %xmm6
+    movdqu 240(%rax), %xmm7
+    movdqu 256(%rax), %xmm8
+    movdqu 272(%rax), %xmm9
+    movdqu 288(%rax), %xmm10
+    movdqu 304(%rax), %xmm11
+    movdqu 320(%rax), %xmm12
+    movdqu 336(%rax), %xmm13
+    movdqu 352(%rax), %xmm14
+    movdqu 368(%rax), %xmm15
+    movq 32(%rax), %r8
     callq *(%rax)
     movq qvConformanceFrame(%rip), %rcx
-    movq %rsp, 56(%rcx)
-    movq %rax, 64(%rcx)
-    movq %rbx, 144(%rcx)
-    movq %rbp, 152(%rcx)
-    movq %rdi, 160(%rcx)
-    movq %rsi, 168(%rcx)
-    movq %r12, 176(%rcx)
-    movq %r13, 184(%rcx)
-    movq %r14, 192(%rcx)
-    movq %r15, 200(%rcx)
-    movdqu %xmm6, 368(%rcx)
-    movdqu %xmm7, 384(%rcx)
-    movdqu %xmm8, 400(%rcx)
-    movdqu %xmm9, 416(%rcx)
-    movdqu %xmm10, 432(%rcx)
-    movdqu %xmm11, 448(%rcx)
-    movdqu %xmm12, 464(%rcx)
-    movdqu %xmm13, 480(%rcx)
-    movdqu %xmm14, 496(%rcx)
-    movdqu %xmm15, 512(%rcx)
-    movq 48(%rcx), %rdi
+    movq %rsp, 64(%rcx)
+    movq %rax, 72(%rcx)
+    movq %rbx, 152(%rcx)
+    movq %rbp, 160(%rcx)
+    movq %rdi, 168(%rcx)
+    movq %rsi, 176(%rcx)
+    movq %r12, 184(%rcx)
+    movq %r13, 192(%rcx)
+    movq %r14, 200(%rcx)
+    movq %r15, 208(%rcx)
+    movdqu %xmm6, 384(%rcx)
+    movdqu %xmm7, 400(%rcx)
+    movdqu %xmm8, 416(%rcx)
+    movdqu %xmm9, 432(%rcx)
+    movdqu %xmm10, 448(%rcx)
+    movdqu %xmm11, 464(%rcx)
+    movdqu %xmm12, 480(%rcx)
+    movdqu %xmm13, 496(%rcx)
+    movdqu %xmm14, 512(%rcx)
+    movdqu %xmm15, 528(%rcx)
+    movq 56(%rcx), %rdi
     subq $)" QV_EXPAND(QV_PAINT_QWORDS) R"(*8, %rdi
     movabsq $0xa5a5a5a5a5a5a5a5, %r8
     xorl %eax, %eax
@@ -235,8 +239,8 @@ ConformanceCall:
     incq %rax
     cmpq $)" QV_EXPAND(QV_PAINT_QWORDS) R"(, %rax
     jne 4b
-5:  movq %rax, 72(%rcx)
-    movq 40(%rcx), %rsp
+5:  movq %rax, 80(%rcx)
+    movq 48(%rcx), %rsp
     movdqa 0(%rsp), %xmm6
     movdqa 16(%rsp), %xmm7
     movdqa 32(%rsp), %xmm8
@@ -335,8 +339,9 @@ struct Outcome {
     size_t depth = 0;  // bytes of stack below the entry pointer the call wrote
 };
 
+// wide: the result is a UTF-16 text of digits (the Unicode exports).
 Outcome CallLikeAForeignCaller(uintptr_t function, uintptr_t count, const uintptr_t* arguments, uintptr_t alignment,
-                               uintptr_t seed)
+                               uintptr_t seed, bool wide = false)
 {
     CallFrame frame{};
     frame.function = function;
@@ -364,7 +369,11 @@ Outcome CallLikeAForeignCaller(uintptr_t function, uintptr_t count, const uintpt
             faults += " changed XMM" + std::to_string(v + 6) + ";";
     outcome.depth = PaintBytes - frame.untouched * Word;
     if (outcome.depth >= StackLimit) faults += " used " + std::to_string(outcome.depth) + " bytes of stack;";
-    if (frame.result) outcome.result = reinterpret_cast<const char*>(frame.result);
+    if (frame.result && wide)
+        for (const wchar_t* unit = reinterpret_cast<const wchar_t*>(frame.result); *unit; ++unit)
+            outcome.result += static_cast<char>(*unit);
+    else if (frame.result)
+        outcome.result = reinterpret_cast<const char*>(frame.result);
     outcome.nullResult = frame.result == 0;
     return outcome;
 }
@@ -384,7 +393,116 @@ std::string AlignmentName(uintptr_t alignment)
     return "stack pointer " + std::to_string(alignment) + " mod 16 at entry";
 }
 
+// One call of a Unicode export as the assembly makes it, and the digits it must
+// give; null when want is empty.
+struct UnicodeCall {
+    std::string what;
+    const char* name;
+    uintptr_t count;
+    uintptr_t arguments[3];
+    std::string want;
+};
+
+// The texts the conformance calls take: the long ones, and one ending in a lone surrogate.
+bool CalledText(const UnicodeText& text)
+{
+    const std::string name = text.name;
+    return name.rfind("long", 0) == 0 || name == "high surrogate at the end";
+}
+
+// The Unicode exports' calls: long texts (ASCII, mixed, ending in a lone
+// surrogate) and bytes with zeros through every algorithm, a file, and a refused
+// path; each argument lives as long as the object.
+class UnicodeCalls {
+public:
+    explicit UnicodeCalls(const std::wstring& path) : file(path), bytes(ZeroPattern(300))
+    {
+        HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        CloseHandle(handle);
+        const ExpectedZeroPattern* expected = ExpectedZeroPatternOf(bytes.size());
+        for (const UnicodeText& text : UnicodeTexts) {
+            if (!CalledText(text)) continue;
+            const std::u16string units = UnitsOf(text);
+            texts.emplace_back(units.begin(), units.end());
+        }
+        for (const DigestFunction& function : DigestFunctions) {
+            const std::string name = function.name;
+            names.emplace_back(name.begin(), name.end());
+        }
+        for (size_t f = 0; f < std::size(DigestFunctions); ++f) {
+            const uintptr_t name = reinterpret_cast<uintptr_t>(names[f].c_str());
+            size_t t = 0;
+            for (const UnicodeText& text : UnicodeTexts) {
+                if (!CalledText(text)) continue;
+                calls.push_back({std::string(text.name) + ", " + DigestFunctions[f].name,
+                                 "cifrado_text",
+                                 2,
+                                 {reinterpret_cast<uintptr_t>(texts[t++].c_str()), name, 0},
+                                 text.digests[f]});
+            }
+            calls.push_back({std::string("300 bytes, ") + DigestFunctions[f].name,
+                             "cifrado_data",
+                             3,
+                             {reinterpret_cast<uintptr_t>(bytes.data()), bytes.size(), name},
+                             expected->digests[f]});
+            calls.push_back({std::string("a file of 300 bytes, ") + DigestFunctions[f].name,
+                             "cifrado_file",
+                             2,
+                             {reinterpret_cast<uintptr_t>(this->file.c_str()), name, 0},
+                             expected->digests[f]});
+        }
+        calls.push_back(
+            {"a missing file",
+             "cifrado_file",
+             2,
+             {reinterpret_cast<uintptr_t>(missing.c_str()), reinterpret_cast<uintptr_t>(names[0].c_str()), 0},
+             ""});
+    }
+    ~UnicodeCalls() { DeleteFileW(file.c_str()); }
+    UnicodeCalls(const UnicodeCalls&) = delete;
+    UnicodeCalls& operator=(const UnicodeCalls&) = delete;
+
+    std::vector<UnicodeCall> calls;
+
+private:
+    const std::wstring file;
+    const std::wstring missing = L"C:\\quorvalent-missing-file";
+    const std::string bytes;
+    std::vector<std::wstring> texts;
+    std::vector<std::wstring> names;
+};
+
 }  // namespace
+
+TEST(DllConformance, UnicodeExportsAtEveryStackAlignmentKeepTheCallersState)
+{
+    Library library;
+    ASSERT_NE(library.module, nullptr) << "quorvalent.dll did not load";
+    const uintptr_t freeMem = Address(library, "FreeMem");
+    wchar_t folder[MAX_PATH];
+    ASSERT_GT(GetTempPathW(MAX_PATH, folder), 0u);
+    const UnicodeCalls unicode(std::wstring(folder) + L"quorvalent-conformance-" +
+                               std::to_wstring(GetCurrentProcessId()));
+    size_t deepest = 0;
+    uintptr_t seed = 0;
+    for (uintptr_t alignment : Alignments) {
+        for (const UnicodeCall& call : unicode.calls) {
+            const uintptr_t function = Address(library, call.name);
+            ASSERT_NE(function, 0u) << call.name;
+            const std::string what = std::string(call.name) + ", " + call.what + ", " + AlignmentName(alignment);
+            const Outcome outcome =
+                CallLikeAForeignCaller(function, call.count, call.arguments, alignment, ++seed, true);
+            EXPECT_EQ(outcome.faults, "") << what;
+            EXPECT_EQ(outcome.nullResult, call.want.empty()) << what;
+            EXPECT_EQ(outcome.result, call.want) << what;
+            deepest = std::max(deepest, outcome.depth);
+            EXPECT_EQ(CallLikeAForeignCaller(freeMem, 0, call.arguments, alignment, ++seed).faults, "") << what;
+        }
+    }
+    std::printf("%zu calls; deepest stack use %zu bytes\n", unicode.calls.size() * std::size(Alignments), deepest);
+}
 
 TEST(DllConformance, EveryExportAtEveryStackAlignmentKeepsTheCallersState)
 {
@@ -415,8 +533,8 @@ TEST(DllConformance, EveryExportAtEveryStackAlignmentKeepsTheCallersState)
                         want = Rot13Model(texts[t]);
                     else if (TextLengths[t] > 0)
                         want = expected->digests[row.digest + (row.takesBits ? BitsRows[b].offset : 0)];
-                    const uintptr_t arguments[2] = {reinterpret_cast<uintptr_t>(texts[t].c_str()),
-                                                    reinterpret_cast<uintptr_t>(BitsRows[b].text)};
+                    const uintptr_t arguments[3] = {reinterpret_cast<uintptr_t>(texts[t].c_str()),
+                                                    reinterpret_cast<uintptr_t>(BitsRows[b].text), 0};
                     const std::string call = std::string(row.name) +
                                              (row.arguments == 2 ? std::string(", ") + BitsRows[b].text : "") + ", " +
                                              std::to_string(TextLengths[t]) + " bytes, " + AlignmentName(alignment);

@@ -28,8 +28,9 @@ struct ExportRow {
     uint32_t argumentBytes;
 };
 const ExportRow Exports[] = {
-    {"FreeMem", 1, 0},      {"cifrado_SHA1", 2, 4}, {"cifrado_SHA2", 3, 8},
-    {"cifrado_SHA3", 4, 8}, {"cifrado_md5", 5, 4},  {"text_rot13", 6, 8},
+    {"FreeMem", 1, 0},      {"cifrado_SHA1", 2, 4},  {"cifrado_SHA2", 3, 8},
+    {"cifrado_SHA3", 4, 8}, {"cifrado_md5", 5, 4},   {"text_rot13", 6, 8},
+    {"cifrado_text", 7, 8}, {"cifrado_data", 8, 12}, {"cifrado_file", 9, 8},
 };
 
 }  // namespace
@@ -48,7 +49,7 @@ TEST(DllExports, ResolveByNameAndOrdinalToTheSameAddress)
     }
     for (const char* wrongCase : {"TEXT_ROT13", "cifrado_MD5", "cifrado_sha1", "freemem"})
         EXPECT_EQ(GetProcAddress(library.module, wrongCase), nullptr) << wrongCase << ": names are case sensitive";
-    EXPECT_EQ(GetProcAddress(library.module, MAKEINTRESOURCEA(7)), nullptr) << "exactly six exports";
+    EXPECT_EQ(GetProcAddress(library.module, MAKEINTRESOURCEA(10)), nullptr) << "exactly nine exports";
 }
 
 TEST(DllHeaps, LoadAddsThreePrivateHeapsAndUnloadRemovesThem)
