@@ -26,16 +26,20 @@ struct Utf8StepsAvx2 {
         return (Units)_mm256_loadu_si256((const __m256i*)at);
     }
     QV_UTF8_STEP static bool Any(Mask mask) { return !_mm256_testz_si256((__m256i)mask, (__m256i)mask); }
-    QV_UTF8_STEP static bool AnyBits(Units units) { return !_mm256_testz_si256((__m256i)units, (__m256i)units); }
+    QV_UTF8_STEP static bool All(Bytes mask) { return _mm256_movemask_epi8((__m256i)mask) == -1; }
     QV_UTF8_STEP static uint32_t Marks(Bytes marks)
     {
         return static_cast<uint32_t>(_mm256_movemask_epi8((__m256i)marks));
     }
-    QV_UTF8_STEP static void PackAscii(Units low, Units high, char* out)
+    // Units to bytes with unsigned saturation, within 128-bit lanes: the middle
+    // quarters change places when they are stored.
+    QV_UTF8_STEP static Bytes Pack(Units low, Units high)
     {
-        // The pack works within lanes: the middle quarters change places after it.
-        _mm256_storeu_si256((__m256i*)out,
-                            _mm256_permute4x64_epi64(_mm256_packus_epi16((__m256i)low, (__m256i)high), 0xD8));
+        return (Bytes)_mm256_packus_epi16((__m256i)low, (__m256i)high);
+    }
+    QV_UTF8_STEP static void StorePacked(char* out, Bytes packed)
+    {
+        _mm256_storeu_si256((__m256i*)out, _mm256_permute4x64_epi64((__m256i)packed, 0xD8));
     }
     QV_UTF8_STEP static Units Preceding(Units previous, Units units)
     {

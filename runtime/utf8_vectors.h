@@ -69,15 +69,14 @@ struct Utf8Steps128 {
     QV_UTF8_STEP static Units Load(const TextUnit* at) { return (Units)_mm_load_si128((const __m128i*)at); }
     QV_UTF8_STEP static Units LoadUnaligned(const TextUnit* at) { return (Units)_mm_loadu_si128((const __m128i*)at); }
     QV_UTF8_STEP static bool Any(Mask mask) { return _mm_movemask_epi8((__m128i)mask) != 0; }
-    QV_UTF8_STEP static bool AnyBits(Units units)
-    {
-        return _mm_movemask_epi8(_mm_cmpeq_epi16((__m128i)units, _mm_setzero_si128())) != 0xFFFF;
-    }
+    QV_UTF8_STEP static bool All(Bytes mask) { return _mm_movemask_epi8((__m128i)mask) == 0xFFFF; }
     QV_UTF8_STEP static uint32_t Marks(Bytes marks) { return static_cast<uint32_t>(_mm_movemask_epi8((__m128i)marks)); }
-    QV_UTF8_STEP static void PackAscii(Units low, Units high, char* out)
+    // Units to bytes with unsigned saturation, in order.
+    QV_UTF8_STEP static Bytes Pack(Units low, Units high)
     {
-        _mm_storeu_si128((__m128i*)out, _mm_packus_epi16((__m128i)low, (__m128i)high));
+        return (Bytes)_mm_packus_epi16((__m128i)low, (__m128i)high);
     }
+    QV_UTF8_STEP static void StorePacked(char* out, Bytes packed) { _mm_storeu_si128((__m128i*)out, (__m128i)packed); }
     // Lane i holds unit i - 1; the first, the last of previous.
     QV_UTF8_STEP static Units Preceding(Units previous, Units units)
     {
@@ -209,6 +208,7 @@ QV_UTF8_FORM QV_WHOLE_BLOCK_READS inline Utf8Piece EncodeUtf8Vectors(const TextU
 {
     using Units = typename Steps::Units;
     using Mask = typename Steps::Mask;
+    using Bytes = typename Steps::Bytes;
     constexpr uint32_t Lanes = Steps::Lanes;
     constexpr uintptr_t Block = 2 * sizeof(Units);
     // Three bytes a unit; the last store reaches 12 bytes past four units' 4.
@@ -222,28 +222,36 @@ QV_UTF8_FORM QV_WHOLE_BLOCK_READS inline Utf8Piece EncodeUtf8Vectors(const TextU
         if (reinterpret_cast<uintptr_t>(at) % Block) continue;  // a surrogate pair stepped past the boundary
         const Utf8Constants<Steps> k = MakeUtf8Constants<Steps>();
         Mask previousHigh{};
-        for (; capacity - written >= BlockRoom; at += 2 * Lanes) {
+        // The last address a block may start its bytes at; below out where the
+        // piece has no room for one.
+        const uintptr_t last = capacity >= BlockRoom ? reinterpret_cast<uintptr_t>(out) + capacity - BlockRoom : 0;
+        char* to = out + written;
+        for (; reinterpret_cast<uintptr_t>(to) <= last; at += 2 * Lanes) {
             // Both vectors come from one aligned block: the second, read before the
             // first is known to hold no terminator, shares its cache line and page.
             const Units low = Steps::Load(at);
             const Units high = Steps::Load(at + Lanes);
-            const Mask zeros = (low == 0) | (high == 0);
-            if (!Steps::AnyBits(((low | high) >> 7) | (Units)zeros)) {
-                Steps::PackAscii(low, high, out + written);
-                written += 2 * Lanes;
+            // The pack saturates: a unit above 0xFF becomes FF, one of 0x8000 or
+            // more 00, so its bytes are all above zero as signed bytes only where
+            // the units are all ASCII and none is the terminator.
+            const Bytes packed = Steps::Pack(low, high);
+            if (Steps::All(packed > 0)) {
+                Steps::StorePacked(to, packed);
+                to += 2 * Lanes;
                 previousHigh = Mask{};
             } else if constexpr (Steps::Shuffles) {
-                if (Steps::Any(zeros)) break;
+                if (Steps::Any((low == 0) | (high == 0))) break;
                 // No terminator in the block, so the unit after it is the text's.
-                const EncodedVector<Steps> first = EncodeVector<Steps>(k, at, low, previousHigh, out + written);
+                const EncodedVector<Steps> first = EncodeVector<Steps>(k, at, low, previousHigh, to);
                 const EncodedVector<Steps> second =
                     EncodeVector<Steps>(k, at + Lanes, high, first.pairedHigh, first.end);
-                written = static_cast<uint32_t>(second.end - out);
+                to = second.end;
                 previousHigh = second.pairedHigh;
             } else {
                 break;
             }
         }
+        written = static_cast<uint32_t>(to - out);
         FinishSplitPair(units, at, out, written);
         stop = EncodeCharacters(at, reinterpret_cast<uintptr_t>(at) + Block, out, written, capacity);
         if (stop != Utf8Stop::Until) return {at, written, stop == Utf8Stop::Terminator};
