@@ -226,7 +226,7 @@ QV_UTF8_FORM QV_WHOLE_BLOCK_READS inline Utf8Piece EncodeUtf8Vectors(const TextU
         // piece has no room for one.
         const uintptr_t last = capacity >= BlockRoom ? reinterpret_cast<uintptr_t>(out) + capacity - BlockRoom : 0;
         char* to = out + written;
-        for (; reinterpret_cast<uintptr_t>(to) <= last; at += 2 * Lanes) {
+        while (reinterpret_cast<uintptr_t>(to) <= last) {
             // Both vectors come from one aligned block: the second, read before the
             // first is known to hold no terminator, shares its cache line and page.
             const Units low = Steps::Load(at);
@@ -238,7 +238,19 @@ QV_UTF8_FORM QV_WHOLE_BLOCK_READS inline Utf8Piece EncodeUtf8Vectors(const TextU
             if (Steps::All(packed > 0)) {
                 Steps::StorePacked(to, packed);
                 to += 2 * Lanes;
+                at += 2 * Lanes;
                 previousHigh = Mask{};
+                // A run of ASCII goes on two blocks a step, from an aligned pair of
+                // them on one page, while it lasts.
+                while (reinterpret_cast<uintptr_t>(at) % (2 * Block) == 0 && reinterpret_cast<uintptr_t>(to) <= last) {
+                    const Bytes first = Steps::Pack(Steps::Load(at), Steps::Load(at + Lanes));
+                    const Bytes second = Steps::Pack(Steps::Load(at + 2 * Lanes), Steps::Load(at + 3 * Lanes));
+                    if (!Steps::All((first > 0) & (second > 0))) break;
+                    Steps::StorePacked(to, first);
+                    Steps::StorePacked(to + 2 * Lanes, second);
+                    to += 4 * Lanes;
+                    at += 4 * Lanes;
+                }
             } else if constexpr (Steps::Shuffles) {
                 if (Steps::Any((low == 0) | (high == 0))) break;
                 // No terminator in the block, so the unit after it is the text's.
@@ -246,6 +258,7 @@ QV_UTF8_FORM QV_WHOLE_BLOCK_READS inline Utf8Piece EncodeUtf8Vectors(const TextU
                 const EncodedVector<Steps> second =
                     EncodeVector<Steps>(k, at + Lanes, high, first.pairedHigh, first.end);
                 to = second.end;
+                at += 2 * Lanes;
                 previousHigh = second.pairedHigh;
             } else {
                 break;
