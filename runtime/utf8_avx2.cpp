@@ -17,6 +17,7 @@ struct Utf8StepsAvx2 {
     using Bytes = int8_t __attribute__((vector_size(32)));
     static constexpr Bytes HighBytes = {0, -1, 0, -1, 0, -1, 0, -1, 0, -1, 0, -1, 0, -1, 0, -1,
                                         0, -1, 0, -1, 0, -1, 0, -1, 0, -1, 0, -1, 0, -1, 0, -1};
+    static constexpr Units LaneIndex = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
     static constexpr uint32_t Lanes = 16;
     static constexpr bool Shuffles = true;
 

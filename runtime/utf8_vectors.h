@@ -63,6 +63,7 @@ struct Utf8Steps128 {
     using Mask = int16_t __attribute__((vector_size(16)));
     using Bytes = int8_t __attribute__((vector_size(16)));
     static constexpr Bytes HighBytes = {0, -1, 0, -1, 0, -1, 0, -1, 0, -1, 0, -1, 0, -1, 0, -1};
+    static constexpr Units LaneIndex = {0, 1, 2, 3, 4, 5, 6, 7};
     static constexpr uint32_t Lanes = 8;
     static constexpr bool Shuffles = WithShuffles;
 
@@ -198,6 +199,31 @@ QV_UTF8_STEP EncodedVector<Steps> EncodeVector(const Utf8Constants<Steps>& k, co
     return {WriteCharacters<Steps>(k, value, pairedHigh, pairedLow, out), pairedHigh};
 }
 
+// The vector at at, read unaligned, for a text's first units: a short text then
+// takes one vector step rather than a character at a time. Where at holds the
+// terminator, the units from it on are taken as zeros, a zero byte each that
+// the count leaves out; the units past it are read from its page. False, with
+// nothing done, where the vector and the unit after it cross into the next page
+// or out has too little room.
+template <typename Steps>
+QV_UTF8_STEP bool EncodeHead(const Utf8Constants<Steps>& k, const TextUnit*& at, char* out, uint32_t& written,
+                             uint32_t capacity)
+{
+    using Units = typename Steps::Units;
+    using Bytes = typename Steps::Bytes;
+    constexpr uintptr_t Page = 4096;
+    if (reinterpret_cast<uintptr_t>(at) % Page > Page - sizeof(Units) - sizeof(TextUnit)) return false;
+    if (capacity - written < 3 * Steps::Lanes + 12) return false;
+    const Units units = Steps::LoadUnaligned(at);
+    const uint32_t zeros = Steps::Marks((Bytes)(units == 0));
+    const uint32_t count = zeros ? static_cast<uint32_t>(__builtin_ctz(zeros)) / 2 : Steps::Lanes;
+    const Units live = Steps::LaneIndex < static_cast<uint16_t>(count) ? units : Units{};
+    const char* end = EncodeVector<Steps>(k, at, live, typename Steps::Mask{}, out + written).end;
+    written = static_cast<uint32_t>(end - out) - (Steps::Lanes - count);
+    at += count;
+    return true;
+}
+
 // The vector forms' encoder: a character at a time up to an aligned block of two
 // vectors, then a block a step, plain ASCII packed at once, any other block with
 // EncodeVector where the form has the shuffles; a block holding the terminator,
@@ -215,12 +241,18 @@ QV_UTF8_FORM QV_WHOLE_BLOCK_READS inline Utf8Piece EncodeUtf8Vectors(const TextU
     constexpr uint32_t BlockRoom = 6 * Lanes + 12;
     const TextUnit* at = units;
     uint32_t written = 0;
+    const Utf8Constants<Steps> k = MakeUtf8Constants<Steps>();
+    if constexpr (Steps::Shuffles) {
+        if (EncodeHead<Steps>(k, at, out, written, capacity)) {
+            if (*at == 0) return {at, written, true};
+            FinishSplitPair(units, at, out, written);
+        }
+    }
     for (;;) {
         Utf8Stop stop =
             EncodeCharacters(at, (reinterpret_cast<uintptr_t>(at) + Block - 1) & ~(Block - 1), out, written, capacity);
         if (stop != Utf8Stop::Until) return {at, written, stop == Utf8Stop::Terminator};
         if (reinterpret_cast<uintptr_t>(at) % Block) continue;  // a surrogate pair stepped past the boundary
-        const Utf8Constants<Steps> k = MakeUtf8Constants<Steps>();
         Mask previousHigh{};
         // The last address a block may start its bytes at; below out where the
         // piece has no room for one.
