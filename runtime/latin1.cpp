@@ -88,6 +88,9 @@ QV_AVX2 int32_t WidenLatin1Avx2(const char* bytes, int32_t count, TextUnit* out)
         const int marks = _mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_and_si256(chunk, top3), c1));
         if (marks) return i + __builtin_ctz(static_cast<unsigned>(marks));
     }
+    // The SSE2 rest runs legacy SSE: the upper halves go first. GCC leaves this
+    // out by itself once it knows the callee's registers (-fipa-ra).
+    _mm256_zeroupper();
     return i + WidenLatin1Sse2(bytes + i, count - i, out + i);
 }
 
@@ -115,6 +118,7 @@ QV_AVX2 int32_t NarrowLatin1Avx2(const TextUnit* units, int32_t count, char* out
         const int bits = _mm256_movemask_epi8(marks);
         if (bits) return i + __builtin_ctz(static_cast<unsigned>(bits));
     }
+    _mm256_zeroupper();
     return i + NarrowLatin1Sse2(units + i, count - i, out + i);
 }
 #endif

@@ -69,7 +69,7 @@ TEST_P(Sha1Forms, MatchesThePortableStepsWithAndWithoutACopyArea)
         uint8_t expectedCopy[64], copy[64];
         for (uint32_t i = 0; i < run.count; ++i)
             Sha1CompressPortable(expected.data(), schedule.data() + 64 * i, 1, inPlace ? nullptr : expectedCopy);
-        routine(chain.data(), run.blocks, run.count, inPlace ? nullptr : copy);
+        LeavingYmmClean(form.Key(), [&] { routine(chain.data(), run.blocks, run.count, inPlace ? nullptr : copy); });
         ASSERT_EQ(chain, expected) << "round " << round << ", " << run.count << " blocks";
         const std::vector<uint8_t> after(run.blocks, run.blocks + 64 * run.count);
         ASSERT_EQ(after, inPlace && writesSchedule ? schedule : original) << "round " << round;
@@ -78,25 +78,28 @@ TEST_P(Sha1Forms, MatchesThePortableStepsWithAndWithoutACopyArea)
 
 // The routine against the portable one-block compression, one block at a time.
 template <typename Word, size_t BlockSize, typename Routine>
-void ExpectPortableChains(Routine routine, void (*portable)(Word*, const uint8_t*), uint64_t random)
+void ExpectPortableChains(const TestForm& form, Routine routine, void (*portable)(Word*, const uint8_t*),
+                          uint64_t random)
 {
     for (int round = 0; round < 2000; ++round) {
         RandomRun run(BlockSize, round, random);
         std::vector<Word> expected = RandomWords<Word>(8, random), chain = expected;
         for (uint32_t i = 0; i < run.count; ++i) portable(expected.data(), run.blocks + BlockSize * i);
-        routine(chain.data(), run.blocks, run.count);
+        LeavingYmmClean(form.Key(), [&] { routine(chain.data(), run.blocks, run.count); });
         ASSERT_EQ(chain, expected) << "round " << round << ", " << run.count << " blocks";
     }
 }
 
 TEST_P(Sha256Forms, MatchesThePortableRounds)
 {
-    ExpectPortableChains<uint32_t, 64>(Sha256CompressForms[form.index].routine, Sha256Compress, 0x510e527fade682d1ull);
+    ExpectPortableChains<uint32_t, 64>(form, Sha256CompressForms[form.index].routine, Sha256Compress,
+                                       0x510e527fade682d1ull);
 }
 
 TEST_P(Sha512Forms, MatchesThePortableRounds)
 {
-    ExpectPortableChains<uint64_t, 128>(Sha512CompressForms[form.index].routine, Sha512Compress, 0x9e3779b97f4a7c15ull);
+    ExpectPortableChains<uint64_t, 128>(form, Sha512CompressForms[form.index].routine, Sha512Compress,
+                                        0x9e3779b97f4a7c15ull);
 }
 
 // Chained permutations: any difference in any lane spreads to all of them.
@@ -109,7 +112,7 @@ TEST_P(KeccakForms, MatchesThePortableRounds)
         expected[round % 25] ^= NextRandom(random);
         state[round % 25] = expected[round % 25];
         KeccakPermutePortable(expected.data());
-        routine(state.data());
+        LeavingYmmClean(form.Key(), [&] { routine(state.data()); });
         ASSERT_EQ(state, expected) << "round " << round;
     }
 }

@@ -64,7 +64,7 @@ char Printable(size_t i) { return static_cast<char>(0x20 + (i * 37 + 11) % 95); 
 void ExpectScansFind(const char* name, ScanTextRoutine scan, const char* text, size_t length, bool ascii,
                      const std::string& where)
 {
-    const TextScan found = scan(text);
+    const TextScan found = LeavingYmmClean(name, [&] { return scan(text); });
     EXPECT_EQ(found.length, length) << name << ", " << where;
     EXPECT_EQ(found.ascii, ascii) << name << ", " << where;
 }
@@ -115,7 +115,7 @@ TEST_P(WidenForms, ConvertEveryLengthAndWriteNothingPastIt)
         // One byte in, past the start of a block, so the unaligned loads count.
         const std::string shifted = "#" + bytes;
         Units out(static_cast<size_t>(length) + 8, TextUnit{0xBEEF});
-        tested.routine(shifted.data() + 1, length, out.data());
+        LeavingYmmClean(tested.name, [&] { tested.routine(shifted.data() + 1, length, out.data()); });
         EXPECT_EQ(out.substr(0, bytes.size()), expected) << tested.name << ", " << length << " bytes";
         EXPECT_EQ(out.substr(bytes.size()), Units(8, TextUnit{0xBEEF})) << tested.name << ", past " << length;
     }
@@ -129,7 +129,7 @@ TEST_P(NarrowForms, ConvertEveryLengthAndWriteNothingPastIt)
         Units units(static_cast<size_t>(length) + 1, TextUnit{'#'});
         for (size_t i = 0; i < expected.size(); ++i) units[i + 1] = static_cast<TextUnit>(expected[i] = Printable(i));
         std::string out(static_cast<size_t>(length) + 8, '\x5A');
-        tested.routine(units.data() + 1, length, out.data());
+        LeavingYmmClean(tested.name, [&] { tested.routine(units.data() + 1, length, out.data()); });
         EXPECT_EQ(out.substr(0, expected.size()), expected) << tested.name << ", " << length << " units";
         EXPECT_EQ(out.substr(expected.size()), std::string(8, '\x5A')) << tested.name << ", past " << length;
     }
@@ -145,7 +145,8 @@ TEST_P(ZeroForms, StopAtTheTerminatorAndNeverCrossAPage)
     for (size_t length = 0; length < 100; ++length) {
         char* text = page.EndingAt(length + 1);
         text[length] = 0;
-        EXPECT_EQ(tested.routine(text), length) << tested.name << ", " << length << " bytes";
+        EXPECT_EQ(LeavingYmmClean(tested.name, [&] { return tested.routine(text); }), length)
+            << tested.name << ", " << length << " bytes";
         text[length] = 'b';
     }
     // A zero right at the start of a block, with more text after it.
