@@ -247,6 +247,7 @@ void ChooseForms(int& argc, char** argv)
     UseFormWithout(hidden, Sha512CompressForms, digestForms.sha512);
     UseFormWithout(hidden, KeccakPermuteForms, digestForms.keccak);
     UseFormWithout(hidden, ScanTextForms, textPasses.scan);
+    UseFormWithout(hidden, CopyAsciiForms, textPasses.copy);
     UseFormWithout(hidden, WidenAsciiForms, textPasses.widen);
     UseFormWithout(hidden, NarrowAsciiForms, textPasses.narrow);
     UseFormWithout(hidden, WidenLatin1Forms, latin1Passes.widen);

@@ -61,6 +61,7 @@ inline std::string DigestFormsInUse()
            FormInUse("sha512", Sha512CompressForms, digestForms.sha512) + ", " +
            FormInUse("keccak", KeccakPermuteForms, digestForms.keccak) + ", " +
            FormInUse("text scan", ScanTextForms, textPasses.scan) + ", " +
+           FormInUse("copy", CopyAsciiForms, textPasses.copy) + ", " +
            FormInUse("widen", WidenAsciiForms, textPasses.widen) + ", " +
            FormInUse("narrow", NarrowAsciiForms, textPasses.narrow);
 }

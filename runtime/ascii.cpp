@@ -58,6 +58,62 @@ QV_WHOLE_BLOCK_READS TextScan ScanTextWords(const char* bytes)
     return {address - start + end, (high & 0x80808080u) == 0};
 }
 
+// Whole words from the first 4-byte boundary on while they hold neither a zero
+// nor a high byte and fit the room; byte by byte around them.
+QV_WHOLE_BLOCK_READS TextCopy CopyAsciiWords(const char* bytes, char* out, size_t room)
+{
+    const uintptr_t start = reinterpret_cast<uintptr_t>(bytes);
+    for (size_t at = 0;;) {
+        if ((start + at) % 4 == 0 && room - at >= 4) {
+            const uint32_t word = LoadWord(start + at);
+            if (!ZeroBytes(word) && !(word & 0x80808080u)) {
+                std::memcpy(out + at, &word, 4);
+                at += 4;
+                continue;
+            }
+        }
+        const unsigned char byte = static_cast<unsigned char>(bytes[at]);
+        if (byte > 0x7F) return {at, CopyStop::HighByte};
+        if (at == room) return {at, CopyStop::Room};
+        out[at] = static_cast<char>(byte);
+        if (byte == 0) return {at, CopyStop::Copied};
+        ++at;
+    }
+}
+
+// Copies count bytes, 1 to 32, from a block saved on the stack: two moves of
+// the widest size that fits, overlapping, so that no loop runs.
+[[gnu::always_inline]] inline void CopyFromSavedBlock(char* out, const char* from, size_t count)
+{
+    if (count >= 16) {
+        std::memcpy(out, from, 16);
+        std::memcpy(out + count - 16, from + count - 16, 16);
+    } else if (count >= 8) {
+        std::memcpy(out, from, 8);
+        std::memcpy(out + count - 8, from + count - 8, 8);
+    } else if (count >= 4) {
+        std::memcpy(out, from, 4);
+        std::memcpy(out + count - 4, from + count - 4, 4);
+    } else {
+        out[0] = from[0];
+        out[count / 2] = from[count / 2];
+        out[count - 1] = from[count - 1];
+    }
+}
+
+// The end of a copy at the aligned block that holds its first mark, saved on the
+// stack: the text's zero byte, or a high byte. at is where the block's bytes from
+// first on go in out, and end is the mark's place in the block.
+[[gnu::always_inline]] inline TextCopy CopyLastBlock(char* out, size_t room, size_t at, const char* saved,
+                                                     unsigned first, unsigned end)
+{
+    if (saved[end] != 0) return {at, CopyStop::HighByte};
+    const size_t length = at + end - first;
+    if (length >= room) return {at, CopyStop::Room};
+    CopyFromSavedBlock(out + at, saved + first, end - first + 1);
+    return {length, CopyStop::Copied};
+}
+
 void WidenAsciiWords(const char* bytes, int32_t count, TextUnit* out)
 {
     for (int32_t i = 0; i < count; ++i) out[i] = static_cast<TextUnit>(static_cast<unsigned char>(bytes[i]));
@@ -95,6 +151,38 @@ QV_SSE2 QV_WHOLE_BLOCK_READS TextScan ScanTextSse2(const char* bytes)
     const unsigned end = static_cast<unsigned>(__builtin_ctz(zeros));
     seen |= high & Below(end);
     return {address - start + end, seen == 0};
+}
+
+// The scan's aligned blocks, each stored whole at its place in out while it
+// holds neither a zero nor a high byte. The first block's bytes before the text
+// are not the text's: past that block the text goes on, so a block's width from
+// the text's start can be read, and is stored first.
+QV_SSE2 QV_WHOLE_BLOCK_READS TextCopy CopyAsciiSse2(const char* bytes, char* out, size_t room)
+{
+    const uintptr_t start = reinterpret_cast<uintptr_t>(bytes);
+    const unsigned skip = start % 16;
+    uintptr_t address = start - skip;
+    const __m128i zero = _mm_setzero_si128();
+    __m128i block = _mm_load_si128(reinterpret_cast<const __m128i*>(address));
+    // A byte's mark: zero, or above 0x7F.
+    uint32_t marks = static_cast<uint32_t>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, zero), block)));
+    marks = marks >> skip << skip;
+    if (!marks) {
+        if (room < 16) return {0, CopyStop::Room};
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes)));
+        for (;;) {
+            block = _mm_load_si128(reinterpret_cast<const __m128i*>(address += 16));
+            marks = static_cast<uint32_t>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, zero), block)));
+            if (marks) break;
+            const size_t at = address - start;
+            if (room - at < 16) return {at, CopyStop::Room};
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at), block);
+        }
+    }
+    alignas(16) char saved[16];
+    _mm_store_si128(reinterpret_cast<__m128i*>(saved), block);
+    const unsigned first = address < start ? skip : 0;
+    return CopyLastBlock(out, room, address + first - start, saved, first, static_cast<unsigned>(__builtin_ctz(marks)));
 }
 
 QV_SSE2 void WidenAsciiSse2(const char* bytes, int32_t count, TextUnit* out)
@@ -145,6 +233,35 @@ QV_AVX2 QV_WHOLE_BLOCK_READS TextScan ScanTextAvx2(const char* bytes)
     const unsigned end = static_cast<unsigned>(__builtin_ctz(zeros));
     seen |= high & Below(end);
     return {address - start + end, seen == 0};
+}
+
+QV_AVX2 QV_WHOLE_BLOCK_READS TextCopy CopyAsciiAvx2(const char* bytes, char* out, size_t room)
+{
+    const uintptr_t start = reinterpret_cast<uintptr_t>(bytes);
+    const unsigned skip = start % 32;
+    uintptr_t address = start - skip;
+    const __m256i zero = _mm256_setzero_si256();
+    __m256i block = _mm256_load_si256(reinterpret_cast<const __m256i*>(address));
+    uint32_t marks =
+        static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_or_si256(_mm256_cmpeq_epi8(block, zero), block)));
+    marks = marks >> skip << skip;
+    if (!marks) {
+        if (room < 32) return {0, CopyStop::Room};
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out),
+                            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes)));
+        for (;;) {
+            block = _mm256_load_si256(reinterpret_cast<const __m256i*>(address += 32));
+            marks = static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_or_si256(_mm256_cmpeq_epi8(block, zero), block)));
+            if (marks) break;
+            const size_t at = address - start;
+            if (room - at < 32) return {at, CopyStop::Room};
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + at), block);
+        }
+    }
+    alignas(32) char saved[32];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(saved), block);
+    const unsigned first = address < start ? skip : 0;
+    return CopyLastBlock(out, room, address + first - start, saved, first, static_cast<unsigned>(__builtin_ctz(marks)));
 }
 
 // 16 bytes become 16 units in one YMM register. A short rest is converted by a
@@ -204,12 +321,15 @@ QV_AVX2 void NarrowAsciiAvx2(const TextUnit* units, int32_t count, char* out)
 #if defined(QV_X86_FORMS)
 constexpr CpuForm<ScanTextRoutine> ScanTextForms[TextPassForms] = {
     {"avx2", CpuAvx2, ScanTextAvx2}, {"sse2", CpuSse2, ScanTextSse2}, {"words", 0, ScanTextWords}};
+constexpr CpuForm<CopyAsciiRoutine> CopyAsciiForms[TextPassForms] = {
+    {"avx2", CpuAvx2, CopyAsciiAvx2}, {"sse2", CpuSse2, CopyAsciiSse2}, {"words", 0, CopyAsciiWords}};
 constexpr CpuForm<WidenRoutine> WidenAsciiForms[TextPassForms] = {
     {"avx2", CpuAvx2, WidenAsciiAvx2}, {"sse2", CpuSse2, WidenAsciiSse2}, {"words", 0, WidenAsciiWords}};
 constexpr CpuForm<NarrowRoutine> NarrowAsciiForms[TextPassForms] = {
     {"avx2", CpuAvx2, NarrowAsciiAvx2}, {"sse2", CpuSse2, NarrowAsciiSse2}, {"words", 0, NarrowAsciiWords}};
 #else
 constexpr CpuForm<ScanTextRoutine> ScanTextForms[TextPassForms] = {{"words", 0, ScanTextWords}};
+constexpr CpuForm<CopyAsciiRoutine> CopyAsciiForms[TextPassForms] = {{"words", 0, CopyAsciiWords}};
 constexpr CpuForm<WidenRoutine> WidenAsciiForms[TextPassForms] = {{"words", 0, WidenAsciiWords}};
 constexpr CpuForm<NarrowRoutine> NarrowAsciiForms[TextPassForms] = {{"words", 0, NarrowAsciiWords}};
 #endif
@@ -265,6 +385,7 @@ constexpr CpuForm<BytesBeforeZeroRoutine> BytesBeforeZeroForms[TextPassForms] = 
 
 constinit TextPasses textPasses = {
     ChooseOnFirstUse<textPasses, &TextPasses::scan, ScanTextForms>::Run,
+    ChooseOnFirstUse<textPasses, &TextPasses::copy, CopyAsciiForms>::Run,
     ChooseOnFirstUse<textPasses, &TextPasses::widen, WidenAsciiForms>::Run,
     ChooseOnFirstUse<textPasses, &TextPasses::narrow, NarrowAsciiForms>::Run,
 #if defined(_WIN32)

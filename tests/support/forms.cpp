@@ -60,6 +60,7 @@ const std::vector<TestForm>& AllTestForms()
         AddTable(all, "sha512", Sha512CompressForms);
         AddTable(all, "keccak", KeccakPermuteForms);
         AddTable(all, "scan", ScanTextForms);
+        AddTable(all, "copy", CopyAsciiForms);
         AddTable(all, "widen", WidenAsciiForms);
         AddTable(all, "narrow", NarrowAsciiForms);
 #if defined(_WIN32)
