@@ -224,6 +224,11 @@ TEST(TextPassChoice, EachCallRunsTheFirstFormThisProcessorHas)
             EXPECT_EQ(WriteText(scratch.data(), text), static_cast<int32_t>(length)) << where;
             EXPECT_EQ(scratch, bytes + '\0') << where;
             EXPECT_EQ(MeasureMemoryText(scratch.c_str()), static_cast<int32_t>(length)) << where;
+            const ScratchText copied = ReadTextIntoScratch(bytes.c_str());
+            ASSERT_NE(copied.bytes, nullptr) << where;
+            EXPECT_EQ(copied.length, static_cast<int32_t>(length)) << where;
+            EXPECT_EQ(std::string(copied.bytes, length + 1), bytes + '\0') << where;
+            GiveBackScratch(copied.bytes);
             char* block = NewAnsiBlock(text);
             ASSERT_NE(block, nullptr) << where;
             EXPECT_EQ(std::string(block), bytes) << where;
@@ -232,6 +237,7 @@ TEST(TextPassChoice, EachCallRunsTheFirstFormThisProcessorHas)
         }
     }
     ExpectChosen("scan", ScanTextForms, textPasses.scan);
+    ExpectChosen("copy", CopyAsciiForms, textPasses.copy);
     ExpectChosen("widen", WidenAsciiForms, textPasses.widen);
     ExpectChosen("narrow", NarrowAsciiForms, textPasses.narrow);
 #if defined(_WIN32)
