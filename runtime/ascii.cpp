@@ -179,8 +179,8 @@ QV_SSE2 QV_WHOLE_BLOCK_READS TextCopy CopyAsciiSse2(const char* bytes, char* out
             _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at), block);
         }
     }
-    alignas(16) char saved[16];
-    _mm_store_si128(reinterpret_cast<__m128i*>(saved), block);
+    char saved[16];
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(saved), block);
     const unsigned first = address < start ? skip : 0;
     return CopyLastBlock(out, room, address + first - start, saved, first, static_cast<unsigned>(__builtin_ctz(marks)));
 }
@@ -258,8 +258,10 @@ QV_AVX2 QV_WHOLE_BLOCK_READS TextCopy CopyAsciiAvx2(const char* bytes, char* out
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + at), block);
         }
     }
-    alignas(32) char saved[32];
-    _mm256_store_si256(reinterpret_cast<__m256i*>(saved), block);
+    // Unaligned: a 32-byte local would make the frame realign itself, and 64-bit
+    // Windows GCC does not always do that right (GCC bug 54412).
+    char saved[32];
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(saved), block);
     const unsigned first = address < start ? skip : 0;
     return CopyLastBlock(out, room, address + first - start, saved, first, static_cast<unsigned>(__builtin_ctz(marks)));
 }
