@@ -246,6 +246,7 @@ void ChooseForms(int& argc, char** argv)
     UseFormWithout(hidden, Sha256CompressForms, digestForms.sha256);
     UseFormWithout(hidden, Sha512CompressForms, digestForms.sha512);
     UseFormWithout(hidden, KeccakPermuteForms, digestForms.keccak);
+    UseFormWithout(hidden, HexDigitsForms, digestForms.hex);
     UseFormWithout(hidden, ScanTextForms, textPasses.scan);
     UseFormWithout(hidden, CopyAsciiForms, textPasses.copy);
     UseFormWithout(hidden, WidenAsciiForms, textPasses.widen);

@@ -51,6 +51,7 @@ using Sha1Forms = EachForm;
 using Sha256Forms = EachForm;
 using Sha512Forms = EachForm;
 using KeccakForms = EachForm;
+using HexForms = EachForm;
 
 // With a copy area the blocks stay as they were; without one the portable and
 // BMI2 forms write each block's schedule over it, and the form with the SHA
@@ -117,6 +118,30 @@ TEST_P(KeccakForms, MatchesThePortableRounds)
     }
 }
 
+// Every count from none to the 64 bytes of the longest digest, each form against
+// the table's digits; nothing past the last unit is written.
+TEST_P(HexForms, WriteTheDigitsOfEveryByteAndNothingPastThem)
+{
+    const HexDigitsRoutine routine = HexDigitsForms[form.index].routine;
+    uint64_t random = 0x243f6a8885a308d3ull;
+    for (uint32_t count = 0; count <= 64; ++count) {
+        std::vector<uint8_t> bytes(count);
+        for (uint8_t& byte : bytes) byte = static_cast<uint8_t>(NextRandom(random));
+        // Both ends of a digit's range.
+        if (count > 0) bytes[0] = 0xFF;
+        if (count > 1) bytes[count - 1] = 0x09;
+        std::vector<TextUnit> expected(2 * count + 8, TextUnit{0x5A5A}), out = expected;
+        HexDigitsPortable(bytes.data(), count, expected.data());
+        LeavingYmmClean(form.Key(), [&] { routine(bytes.data(), count, out.data()); });
+        ASSERT_EQ(out, expected) << form.Key() << ", " << count << " bytes";
+    }
+    const uint8_t known[] = {0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF, 0xA0};
+    std::vector<TextUnit> out(18);
+    routine(known, 9, out.data());
+    EXPECT_EQ(std::u16string(out.begin(), out.end()), u"0123456789abcdefa0") << form.Key();
+}
+
+INSTANTIATE_TEST_SUITE_P(Each, HexForms, testing::ValuesIn(TestFormsOf("hex")), TestFormKey);
 INSTANTIATE_TEST_SUITE_P(Each, Sha1Forms, testing::ValuesIn(TestFormsOf("sha1")), TestFormKey);
 INSTANTIATE_TEST_SUITE_P(Each, Sha256Forms, testing::ValuesIn(TestFormsOf("sha256")), TestFormKey);
 INSTANTIATE_TEST_SUITE_P(Each, Sha512Forms, testing::ValuesIn(TestFormsOf("sha512")), TestFormKey);
@@ -136,6 +161,7 @@ TEST(FormChoice, EachCompressionKeepsTheFirstFormThisProcessorRuns)
         EXPECT_EQ(digestForms.sha256, ChooseForm(Sha256CompressForms)) << DescribeDigestForms();
         EXPECT_EQ(digestForms.sha512, ChooseForm(Sha512CompressForms)) << DescribeDigestForms();
         EXPECT_EQ(digestForms.keccak, ChooseForm(KeccakPermuteForms)) << DescribeDigestForms();
+        EXPECT_EQ(digestForms.hex, ChooseForm(HexDigitsForms)) << DescribeDigestForms();
     }
     std::printf("forms chosen here: %s\n", DescribeDigestForms().c_str());
 }
@@ -144,7 +170,7 @@ TEST(FormChoice, EachCompressionKeepsTheFirstFormThisProcessorRuns)
 // processor has a form of every compression.
 TEST(FormChoice, EveryTableEndsWithAFormThatNeedsNothing)
 {
-    for (const char* compression : {"sha1", "sha256", "sha512", "keccak"}) {
+    for (const char* compression : {"sha1", "sha256", "sha512", "keccak", "hex"}) {
         const std::vector<TestForm> forms = TestFormsOf(compression);
         ASSERT_FALSE(forms.empty()) << compression;
         EXPECT_EQ(forms.back().name, "portable") << compression;

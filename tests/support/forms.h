@@ -16,7 +16,7 @@
 #include "tests/support/ymm_state.h"
 
 struct TestForm {
-    // The routine: sha1, sha256, sha512, keccak; scan, copy, widen, narrow, zero (the
+    // The routine: sha1, sha256, sha512, keccak, hex (the digest's digits); scan, copy, widen, narrow, zero (the
     // DLL's BytesBeforeZero); widen_latin1, narrow_latin1 (Linux).
     std::string compression;
     std::string name;  // the table's name for it
