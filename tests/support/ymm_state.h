@@ -20,14 +20,10 @@ inline uint64_t ReadXcr(uint32_t which)
     return uint64_t{high} << 32 | low;
 }
 
-// XINUSE bit 2 after ones are written into YMM0's upper half, and then after
-// VZEROUPPER, in one piece of assembly: a compiler would clean up after a write
-// of its own before anything could read the state. Only where AVX runs.
-struct Calibration {
-    bool afterWrite;
-    bool afterVzeroupper;
-};
-inline Calibration Calibrate()
+// Whether XINUSE bit 2 follows the state: set once ones are written into YMM0's
+// upper half, clear after VZEROUPPER. One piece of assembly, as a compiler would
+// clean up after a write of its own before anything could read the state.
+inline bool TracksUpperYmm()
 {
     uint32_t afterWrite, afterVzeroupper, high;
     __asm__ volatile(
@@ -45,7 +41,7 @@ inline Calibration Calibrate()
           "xmm0"
 #endif
     );
-    return {(afterWrite & 4) != 0, (afterVzeroupper & 4) != 0};
+    return (afterWrite & 4) && !(afterVzeroupper & 4);
 }
 
 // Empty when the state can be read here; otherwise why not.
@@ -57,11 +53,8 @@ inline std::string WhyUnreadable()
     if ((ReadXcr(0) & 6) != 6) return "the operating system does not save the YMM registers";
     if (!__get_cpuid_count(0xD, 1, &eax, &ebx, &ecx, &edx) || !(eax & 4))
         return "this processor does not offer XGETBV with ECX = 1 (CPUID 0xD.1 EAX bit 2)";
-    // Real processors track the state; qemu offers the instruction but reports
-    // every state in use, whatever ran.
-    const Calibration calibration = Calibrate();
-    if (!calibration.afterWrite || calibration.afterVzeroupper)
-        return "XGETBV with ECX = 1 does not track the YMM state here (an emulator: qemu reports it always in use)";
+    // qemu offers the instruction but reports every state in use, whatever ran.
+    if (!TracksUpperYmm()) return "XGETBV with ECX = 1 does not track the YMM state here (an emulator such as qemu)";
     return "";
 }
 
