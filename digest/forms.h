@@ -56,10 +56,10 @@ inline constexpr CpuForm<HexDigitsRoutine> HexDigitsForms[] = {
     {"portable", 0, HexDigitsPortable},
 };
 
-// The form each compression runs. Each starts at a routine that chooses from the
-// table the first time a block is compressed (the first context's), keeps the
-// choice here and runs it, so later blocks ask nothing. Tests put each form of a
-// table here in turn.
+// The form each compression, and the digits, run. Each starts at a routine that
+// chooses from the table the first time a block is compressed (the first
+// context's) or digits are written, keeps the choice here and runs it, so later
+// calls ask nothing. Tests put each form of a table here in turn.
 struct DigestForms {
     Sha1CompressRoutine sha1;
     Sha256CompressRoutine sha256;
