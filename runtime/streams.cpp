@@ -42,14 +42,14 @@ void HandTextAsUtf8(const CallerChar* text, PieceSink take, void* sink)
     if (encoded.ended) return;
     // Larger pieces for a longer text: fewer calls into the plugin, which then
     // keeps fewer partial blocks.
-    char* chunk = static_cast<char*>(TakeChunkBuffer(TextChunkBytes));
+    char* chunk = TakeScratch(TextChunkBytes).bytes;
     char* piece = chunk ? chunk : first;
     const uint32_t capacity = chunk ? TextChunkBytes : static_cast<uint32_t>(sizeof first);
     do {
         encoded = EncodeUtf8(encoded.rest, piece, capacity);
         if (encoded.bytes) take(sink, reinterpret_cast<const uint8_t*>(piece), encoded.bytes);
     } while (!encoded.ended);
-    GiveBackChunkBuffer(chunk);
+    GiveBackScratch(chunk);
 #else
     HandBytes(text, std::strlen(text), take, sink);
 #endif
@@ -62,11 +62,10 @@ bool HandFileBytes(const CallerChar* path, PieceSink take, void* sink)
     uint64_t size = 0;
     bool whole = PlatformFileIsRegular(file, size);
     if (whole) {
-        // Room for the whole file and the read that finds its end, so a short
-        // file does not pay for the fresh pages of a large buffer.
+        // Room for the whole file and the read that finds its end.
         uint32_t capacity = size < MostChunkBytes ? static_cast<uint32_t>(size) + 1 : MostChunkBytes;
         if (capacity < LeastFileBuffer) capacity = LeastFileBuffer;
-        void* buffer = TakeChunkBuffer(capacity);
+        void* buffer = TakeScratch(capacity).bytes;
         if (!buffer) {
             PlatformSetError(PlatformError::NotEnoughMemory);
             whole = false;
@@ -79,7 +78,7 @@ bool HandFileBytes(const CallerChar* path, PieceSink take, void* sink)
             }
             take(sink, static_cast<const uint8_t*>(buffer), static_cast<uint32_t>(count));
         }
-        GiveBackChunkBuffer(buffer);
+        GiveBackScratch(buffer);
     }
     PlatformFileClose(file);
     return whole;
