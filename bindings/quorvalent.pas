@@ -63,7 +63,7 @@ function HashFile(const Path: string; const Algorithm: string): string;
 implementation
 
 uses
-  SyncObjs{$IFDEF MSWINDOWS}, Windows{$ENDIF};
+  {$IFDEF MSWINDOWS}Windows, {$ENDIF}SyncObjs;  { SyncObjs last: its TCriticalSection, not the Windows record }
 
 const
 {$IF DEFINED(MSWINDOWS)}
