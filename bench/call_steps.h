@@ -37,20 +37,18 @@ public:
 
     bool Ready() const { return finished != nullptr; }
 
-    // The zero-filled scratch block of the text's size, and the result block of
-    // the digest's digits: two of the three heap pairs.
-    void ScratchPair() { FreeBlock(AllocBlock(static_cast<int32_t>(text.size() + 1))); }
+    // The scratch memory of the text's size, which the block heap keeps, and the
+    // zero-filled result block of the digest's digits: two of the three heap pairs.
+    void ScratchPair() { GiveBackScratch(TakeScratch(text.size() + 1).bytes); }
     void ResultPair() { FreeBlock(AllocBlock(finished->digestBits / 4 + 1)); }
     // The third, the context, with the plugin's own work in create and release.
     void ContextPair() { plugin->release(plugin->create(bits, 1)); }
-    // The text in and back out into the scratch memory, measured, and the bits.
+    // The text into the scratch memory (for ASCII one copy), and the bits.
     void Texts()
     {
-        TextUnit* input = ReadText(text.c_str());
+        const ScratchText input = ReadTextIntoScratch(text.c_str());
         if (bitsText) ParseInteger(ReadText(bitsText));
-        EncodedByteLength(input);
-        WriteText(scratch.data(), input);
-        MeasureMemoryText(scratch.data());
+        GiveBackScratch(input.bytes);
         ReleaseAllTexts();
     }
     // The hash: create, update, finish, release (the context pair among them).

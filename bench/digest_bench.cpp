@@ -28,6 +28,7 @@
 #include "runtime/streams.h"
 #include "runtime/text.h"
 #include "runtime/utf8.h"
+#include "tests/support/ymm_state.h"
 
 // Every heap allocation of the process is counted, so each benchmark can
 // report how many allocations one call makes, ours and libcrypto's alike.
@@ -150,6 +151,18 @@ void EngineOpenssl(benchmark::State& state, const EVP_MD* md, uint32_t size)
     Report(state, size, allocationCount - before);
 }
 
+// 1 when a call of the export returns with the upper YMM halves in use, which
+// slows the caller's SSE code; 0 when it does not; -1 where that cannot be read.
+double UpperYmmAfterExport(const Digest& digest, const std::string& text)
+{
+    if (!UpperYmmReadable()) return -1;
+    ClearUpperYmm();
+    CallExport(digest, text.c_str());
+    const bool inUse = UpperYmmInUse();
+    FreeMem();
+    return inUse ? 1 : 0;
+}
+
 void ExportOurs(benchmark::State& state, const Digest& digest, const EVP_MD* md, const std::string& text)
 {
     char copy[2 * EVP_MAX_MD_SIZE + 1];
@@ -157,6 +170,7 @@ void ExportOurs(benchmark::State& state, const Digest& digest, const EVP_MD* md,
     const std::string result = first ? first : "<null>";
     FreeMem();
     if (!Agree(state, result, OpensslHex(md, text.data(), text.size()))) return;
+    const double upperYmmInUse = UpperYmmAfterExport(digest, text);
     const unsigned long before = allocationCount;
     for (auto _ : state) {
         char* digestText = CallExport(digest, text.c_str());
@@ -165,6 +179,7 @@ void ExportOurs(benchmark::State& state, const Digest& digest, const EVP_MD* md,
         benchmark::DoNotOptimize(copy);
     }
     Report(state, static_cast<uint32_t>(text.size()), allocationCount - before);
+    state.counters["upper_ymm_in_use"] = benchmark::Counter(upperYmmInUse);
 }
 
 // The engine on the text's bytes, the work the export wraps.
@@ -307,22 +322,21 @@ void UnicodeFileMemory(benchmark::State& state)
     state.counters["peak_growth_kib"] = growth;
 }
 
-// The fixed costs around the engine, timed alone: the scratch block of the
-// text's size, and the text steps (read, measure, write back, measure again).
+// The fixed costs around the engine, timed alone: the scratch memory of the
+// text's size, and the text step that fills it (for ASCII one copy; otherwise
+// read into UTF-16, measured, written back and measured again).
 void CostScratch(benchmark::State& state, uint32_t size)
 {
-    for (auto _ : state) FreeBlock(AllocBlock(static_cast<int32_t>(size + 1)));
+    for (auto _ : state) GiveBackScratch(TakeScratch(size + 1).bytes);
     Report(state, size, 0);
 }
 
 void CostTexts(benchmark::State& state, const std::string& text)
 {
-    std::string scratch(text.size() + 1, '\0');
     for (auto _ : state) {
-        TextUnit* units = ReadText(text.c_str());
-        EncodedByteLength(units);
-        WriteText(scratch.data(), units);
-        benchmark::DoNotOptimize(MeasureMemoryText(scratch.data()));
+        const ScratchText input = ReadTextIntoScratch(text.c_str());
+        benchmark::DoNotOptimize(input.length);
+        GiveBackScratch(input.bytes);
         ReleaseAllTexts();
     }
     Report(state, static_cast<uint32_t>(text.size()), 0);
@@ -362,7 +376,9 @@ void ChooseForms(int& argc, char** argv)
     UseFormWithout(hidden, Sha256CompressForms, digestForms.sha256);
     UseFormWithout(hidden, Sha512CompressForms, digestForms.sha512);
     UseFormWithout(hidden, KeccakPermuteForms, digestForms.keccak);
+    UseFormWithout(hidden, HexDigitsForms, digestForms.hex);
     UseFormWithout(hidden, ScanTextForms, textPasses.scan);
+    UseFormWithout(hidden, CopyAsciiForms, textPasses.copy);
     UseFormWithout(hidden, WidenAsciiForms, textPasses.widen);
     UseFormWithout(hidden, NarrowAsciiForms, textPasses.narrow);
     UseFormWithout(hidden, WidenLatin1Forms, latin1Passes.widen);

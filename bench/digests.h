@@ -60,7 +60,9 @@ inline std::string DigestFormsInUse()
            FormInUse("sha256", Sha256CompressForms, digestForms.sha256) + ", " +
            FormInUse("sha512", Sha512CompressForms, digestForms.sha512) + ", " +
            FormInUse("keccak", KeccakPermuteForms, digestForms.keccak) + ", " +
+           FormInUse("hex", HexDigitsForms, digestForms.hex) + ", " +
            FormInUse("text scan", ScanTextForms, textPasses.scan) + ", " +
+           FormInUse("copy", CopyAsciiForms, textPasses.copy) + ", " +
            FormInUse("widen", WidenAsciiForms, textPasses.widen) + ", " +
            FormInUse("narrow", NarrowAsciiForms, textPasses.narrow);
 }

@@ -43,6 +43,11 @@ void ForEachTextPass(TextPassData& data, Time time)
         TextScan scan = ScanText(d->text.c_str());
         KeepWritten(&scan);
     });
+    time("copy", [d] {
+        TextCopy copy = CopyAsciiText(d->text.c_str(), d->bytes.data(), d->size + 1);
+        KeepWritten(&copy);
+        KeepWritten(d->bytes.data());
+    });
 #if defined(_WIN32)
     time("bytes_before_zero", [d] {
         size_t length = BytesBeforeZero(d->text.c_str());

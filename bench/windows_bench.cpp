@@ -4,7 +4,8 @@
 // and against our engine on the same bytes (linked in, the DLL's code generation).
 // Usage: windows_bench [--iterations N] [--repetitions R] [--min-ms M] [--only DIGEST,...] [--large 0|1]
 // Prints one line per measurement: windows implementation digest bytes text ns_per_call,
-// implementation ours (the export), engine or bcrypt, text ascii or accents.
+// implementation ours (the export), engine or bcrypt, text ascii or accents; and
+// for each export and text, in place of the time, upper_ymm_in_use: 1, 0 or -1.
 #include <windows.h>
 // After windows.h, which it needs.
 #include <bcrypt.h>
@@ -28,6 +29,7 @@
 #include "quorvalent.h"
 #include "runtime/heaps.h"
 #include "runtime/text.h"
+#include "tests/support/ymm_state.h"
 
 namespace {
 
@@ -346,21 +348,17 @@ int main(int argc, char** argv)
     EnsureSha2Plugin();
     EnsureSha3Plugin();
 
-    // The fixed costs around the engine, timed alone: the scratch block (a
-    // zero-filled block of the text's size and its release), and the text steps
-    // (read into UTF-16, measure, write back, measure the written bytes).
+    // The fixed costs around the engine, timed alone: the scratch memory of the
+    // text's size, which the block heap keeps, and the text step that fills it
+    // (for ASCII one copy; otherwise read into UTF-16, written back, measured).
     if (timing.only.empty()) {
         for (DWORD size : TextSizes) {
             std::printf("windows scratch - %lu - %.1f\n", size,
-                        MedianNanoseconds(timing, [&] { FreeBlock(AllocBlock(static_cast<int32_t>(size + 1))); }));
+                        MedianNanoseconds(timing, [&] { GiveBackScratch(TakeScratch(size + 1).bytes); }));
             for (BenchTextKind kind : TextKinds) {
                 const std::string text = BenchText(size, kind);
-                std::string scratch(size + 1, '\0');
                 std::printf("windows texts - %lu %s %.1f\n", size, BenchTextName(kind), MedianNanoseconds(timing, [&] {
-                                TextUnit* units = ReadText(text.c_str());
-                                EncodedByteLength(units);
-                                WriteText(scratch.data(), units);
-                                MeasureMemoryText(scratch.data());
+                                GiveBackScratch(ReadTextIntoScratch(text.c_str()).bytes);
                                 ReleaseAllTexts();
                             }));
             }
@@ -407,6 +405,16 @@ int main(int argc, char** argv)
                     if (ours != copy) Fail(std::string(digest.name) + " differs from bcrypt: " + ours + " vs " + copy);
                 }
 
+                // A second call, which grows no heap: whether it returns with the
+                // upper YMM halves in use (1), not (0), or that cannot be read (-1).
+                double upperYmmInUse = -1;
+                if (UpperYmmReadable()) {
+                    ClearUpperYmm();
+                    CallExport(exports, digest, text.c_str());
+                    upperYmmInUse = UpperYmmInUse() ? 1 : 0;
+                    exports.freeMem();
+                }
+                Print("upper_ymm_in_use", digest, size, kind, upperYmmInUse);
                 Print("ours", digest, size, kind, MedianNanoseconds(timing, [&] {
                           char* result = CallExport(exports, digest, text.c_str());
                           std::strcpy(copy, result);

@@ -4,6 +4,8 @@
       uses Quorvalent;
       WriteLn(Sha2('abc', 384));          // cb00753f45a35e8b...
       WriteLn(Rot13('Hello, World!'));    // Uryyb, Jbeyq!
+      WriteLn(HashText(WideChar($E9), 'SHA-256'));   // 4a99557e..., the UTF-8 form's digest
+      WriteLn(HashFile('setup.exe', 'SHA-256'));
 
   The library is bound by name: quorvalent.dll on Windows (the 32-bit DLL for a
   32-bit program, the 64-bit one for a 64-bit program), libquorvalent.so
@@ -16,7 +18,18 @@
   '' from every call; a null result (a text longer than 2147483646 bytes, or no
   memory) raises EOutOfMemory. Calls are serialised by a critical section, so
   threads may share the unit; a threaded Free Pascal program on Linux lists
-  cthreads first in its uses clause. }
+  cthreads first in its uses clause.
+
+  HashText, HashData and HashFile (File is a reserved word and Text a type in
+  Pascal) take the algorithm's name ('MD5', 'SHA-1', 'SHA-256', 'SHA3-512', ...;
+  see quorvalent.h) and give the digest other tools give: HashText hashes a
+  UnicodeString's UTF-8 form whatever the code page, and the empty message has
+  its true digest. On Windows they hand the library UTF-16, elsewhere UTF-8
+  bytes (Free Pascal on Linux converts an AnsiString to a UnicodeString only
+  with cwstring in the uses clause). When the library gives no result they raise
+  EOSError with the system's message and its code in ErrorCode: GetLastError on
+  Windows, errno elsewhere (2 for a missing file, 87 or EINVAL for an unknown
+  algorithm name). }
 unit Quorvalent;
 
 {$IFDEF FPC}
@@ -25,6 +38,9 @@ unit Quorvalent;
 {$ENDIF}
 
 interface
+
+uses
+  SysUtils;
 
 { The MD5 digest of Text as 32 lowercase hexadecimal digits. }
 function Md5(const Text: string): string;
@@ -37,10 +53,17 @@ function Sha3(const Text: string; Bits: Integer = 256): string;
 { Text with A-Z and a-z rotated by 13. }
 function Rot13(const Text: string): string;
 
+{ The digest of Text's UTF-8 form; Algorithm is 'MD5', 'SHA-1', 'SHA-256', 'SHA3-512', ... }
+function HashText(const Text: UnicodeString; const Algorithm: string): string;
+{ The digest of every byte of Bytes, zero bytes included. }
+function HashData(const Bytes: TBytes; const Algorithm: string): string;
+{ The digest of a regular file's bytes. }
+function HashFile(const Path: string; const Algorithm: string): string;
+
 implementation
 
 uses
-  SysUtils, SyncObjs;
+  {$IFDEF MSWINDOWS}Windows, {$ENDIF}SyncObjs;  { SyncObjs last: its TCriticalSection, not the Windows record }
 
 const
 {$IF DEFINED(MSWINDOWS)}
@@ -66,8 +89,31 @@ function cifrado_SHA3(Text, Bits: PAnsiChar): PAnsiChar;
 function text_rot13(Text: PAnsiChar; Second: Pointer): PAnsiChar;
   {$IFDEF MSWINDOWS}stdcall{$ELSE}cdecl{$ENDIF}; external LibraryName name 'text_rot13';
 
+{ The Unicode exports: UTF-16 on Windows, UTF-8 bytes elsewhere. }
+type
+{$IFDEF MSWINDOWS}
+  PQuorvalentChar = PWideChar;
+  TNative = UnicodeString;
+{$ELSE}
+  PQuorvalentChar = PAnsiChar;
+  TNative = RawByteString;
+{$ENDIF}
+
+function cifrado_text(Text, Algorithm: PQuorvalentChar): PQuorvalentChar;
+  {$IFDEF MSWINDOWS}stdcall{$ELSE}cdecl{$ENDIF}; external LibraryName name 'cifrado_text';
+function cifrado_data(Data: Pointer; Length: NativeUInt; Algorithm: PQuorvalentChar): PQuorvalentChar;
+  {$IFDEF MSWINDOWS}stdcall{$ELSE}cdecl{$ENDIF}; external LibraryName name 'cifrado_data';
+function cifrado_file(Path, Algorithm: PQuorvalentChar): PQuorvalentChar;
+  {$IFDEF MSWINDOWS}stdcall{$ELSE}cdecl{$ENDIF}; external LibraryName name 'cifrado_file';
+
+{$IF DEFINED(FPC) AND NOT DEFINED(MSWINDOWS)}
+{ Free Pascal's own RTL keeps an errno of its own: the library sets the C library's. }
+function __errno_location: PInteger; cdecl; external 'c' name '__errno_location';
+{$IFEND}
+
 type
   TExport = (exMd5, exSha1, exSha2, exSha3, exRot13);
+  TUnicodeExport = (exText, exData, exFile);
 
 var
   { The library keeps one result at a time: a call and its FreeMem must not
@@ -105,6 +151,112 @@ begin
     Gate.Leave;
   end;
   Result := string(Copied);
+end;
+
+{ The thread's error as the last call left it. }
+function LastError: Integer;
+begin
+{$IF DEFINED(MSWINDOWS)}
+  Result := Integer(GetLastError);
+{$ELSEIF DEFINED(FPC)}
+  Result := __errno_location^;
+{$ELSE}
+  Result := GetLastError;
+{$IFEND}
+end;
+
+{ A text as the Unicode exports take it: UTF-16 on Windows, UTF-8 elsewhere,
+  with each unpaired surrogate as U+FFFD, as Windows' conversion makes it. }
+function Native(const Text: UnicodeString): TNative;
+{$IFNDEF MSWINDOWS}
+var
+  Paired: UnicodeString;
+  I: Integer;
+{$ENDIF}
+begin
+  if Pos(WideChar(#0), Text) > 0 then
+    raise EArgumentException.Create('quorvalent: the text holds a NUL character, where the library would stop reading');
+{$IFDEF MSWINDOWS}
+  Result := Text;
+{$ELSE}
+  Paired := Text;
+  I := 1;
+  while I <= Length(Paired) do
+  begin
+    if (Paired[I] >= #$D800) and (Paired[I] <= #$DBFF) and (I < Length(Paired)) and
+       (Paired[I + 1] >= #$DC00) and (Paired[I + 1] <= #$DFFF) then
+      Inc(I)
+    else if (Paired[I] >= #$D800) and (Paired[I] <= #$DFFF) then
+      Paired[I] := #$FFFD;
+    Inc(I);
+  end;
+  Result := UTF8Encode(Paired);
+{$ENDIF}
+end;
+
+{ A path as the file system names it; Free Pascal's AnsiString elsewhere holds those bytes already. }
+function NativePath(const Path: string): TNative;
+begin
+{$IF DEFINED(MSWINDOWS) OR NOT DEFINED(FPC)}
+  Result := Native(UnicodeString(Path));
+{$ELSE}
+  if Pos(#0, Path) > 0 then
+    raise EArgumentException.Create('quorvalent: the path holds a NUL character');
+  Result := Path;
+{$IFEND}
+end;
+
+{ One Unicode export's digest, or EOSError with the system's reason. Argument
+  is the text or the path, Bytes the data. }
+function UnicodeCall(Which: TUnicodeExport; const Argument: TNative; const Bytes: TBytes;
+  const Algorithm, Shown: string): string;
+var
+  NativeAlgorithm: TNative;
+  Copied: {$IFDEF MSWINDOWS}UnicodeString{$ELSE}AnsiString{$ENDIF};
+  Block: PQuorvalentChar;
+  Code: Integer;
+  Error: EOSError;
+begin
+  NativeAlgorithm := Native(UnicodeString(Algorithm));
+  Gate.Enter;
+  try
+    case Which of
+      exText: Block := cifrado_text(PQuorvalentChar(Argument), PQuorvalentChar(NativeAlgorithm));
+      exData: Block := cifrado_data(Pointer(Bytes), Length(Bytes), PQuorvalentChar(NativeAlgorithm));
+    else
+      Block := cifrado_file(PQuorvalentChar(Argument), PQuorvalentChar(NativeAlgorithm));
+    end;
+    Code := LastError;  { before anything else can change it }
+    try
+      if Block = nil then
+      begin
+        Error := EOSError.CreateFmt('quorvalent: %s%s: %s', [Shown, Algorithm, SysErrorMessage(Code)]);
+        Error.ErrorCode := Code;
+        raise Error;
+      end;
+      Copied := Block;
+    finally
+      LibraryFreeMem;
+    end;
+  finally
+    Gate.Leave;
+  end;
+  Result := string(Copied);
+end;
+
+function HashText(const Text: UnicodeString; const Algorithm: string): string;
+begin
+  Result := UnicodeCall(exText, Native(Text), nil, Algorithm, '');
+end;
+
+function HashData(const Bytes: TBytes; const Algorithm: string): string;
+begin
+  Result := UnicodeCall(exData, '', Bytes, Algorithm, '');
+end;
+
+function HashFile(const Path: string; const Algorithm: string): string;
+begin
+  Result := UnicodeCall(exFile, NativePath(Path), nil, Algorithm, Path + ', ');
 end;
 
 function Md5(const Text: string): string;

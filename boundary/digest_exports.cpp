@@ -14,30 +14,28 @@ char* DigestExport(int32_t (*ensurePlugin)(), int32_t id, const char* text, bool
 {
     if (!HeapsReady()) return RefuseResult();
     ensurePlugin();
-    TextUnit* input = ReadText(text);
+    // The bytes to hash: the text after its round trip through the code page,
+    // with a zero byte after them, in scratch memory of the block heap.
+    const ScratchText input = ReadTextIntoScratch(text);
     TextUnit* bits = hasBits ? ReadText(bitsText) : nullptr;
-    if (!input || (hasBits && !bits)) {
+    if (input.refused || (hasBits && !bits)) {
+        GiveBackScratch(input.bytes);
         ReleaseAllTexts();
         return RefuseResult();
     }
 
-    // The scratch block is sized from the text, so a text of any length fits.
     TextUnit* digest = nullptr;
-    const int64_t scratchSize = int64_t{EncodedByteLength(input)} + 1;
-    char* scratch =
-        scratchSize <= INT32_MAX ? static_cast<char*>(AllocBlock(static_cast<int32_t>(scratchSize))) : nullptr;
-    if (scratch) {
-        WriteText(scratch, input);
+    if (input.bytes) {
         // Only the low 32 bits of the number reach the plugin.
         const int32_t digestBits = hasBits ? static_cast<int32_t>(ParseInteger(bits)) : 0;
-        const int32_t length = MeasureMemoryText(scratch);
-        digest = ComputeDigestHex(reinterpret_cast<uint8_t*>(scratch), static_cast<uint32_t>(length), id, digestBits);
-        FreeBlock(scratch);
+        digest = ComputeDigestHex(reinterpret_cast<uint8_t*>(input.bytes), static_cast<uint32_t>(input.length), id,
+                                  digestBits);
+        GiveBackScratch(input.bytes);
     }
 
     // An empty text gives an empty result, not the digest of the empty message;
     // a null text is the empty one.
-    const TextUnit* result = TextEquals(input, nullptr) ? nullptr : digest;
+    const TextUnit* result = input.length == 0 ? nullptr : digest;
     char* block = HandOutResult(result);
     ReleaseAllTexts();
     return block;

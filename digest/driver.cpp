@@ -2,6 +2,8 @@
 // The digest driver: one plugin over one message, written as lowercase hexadecimal.
 #include <cstring>
 
+#include "digest/forms.h"
+#include "digest/hex.h"
 #include "digest/plugin.h"
 #include "runtime/text.h"
 
@@ -73,6 +75,11 @@ constexpr HexUnitPairs HexDigitPairs = MakeHexUnitPairs();
 
 }  // namespace
 
+void HexDigitsPortable(const uint8_t* bytes, uint32_t count, TextUnit* out)
+{
+    for (uint32_t i = 0; i < count; ++i) std::memcpy(out + 2 * i, &HexDigitPairs.pairs[bytes[i]], 4);
+}
+
 TextUnit* HexEncodeDigest(const DigestContext* context)
 {
     int32_t count = context ? context->digestBits / 8 : 0;
@@ -80,6 +87,6 @@ TextUnit* HexEncodeDigest(const DigestContext* context)
     if (count > 64) count = 64;  // the header holds no more
     TextUnit* text = NewText(2 * count, TextContent::Ascii);
     if (!text) return nullptr;
-    for (int32_t i = 0; i < count; ++i) std::memcpy(text + 2 * i, &HexDigitPairs.pairs[context->digest[i]], 4);
+    digestForms.hex(context ? context->digest : nullptr, static_cast<uint32_t>(count), text);
     return text;
 }

@@ -7,4 +7,5 @@ constinit DigestForms digestForms = {
     ChooseOnFirstUse<digestForms, &DigestForms::sha256, Sha256CompressForms>::Run,
     ChooseOnFirstUse<digestForms, &DigestForms::sha512, Sha512CompressForms>::Run,
     ChooseOnFirstUse<digestForms, &DigestForms::keccak, KeccakPermuteForms>::Run,
+    ChooseOnFirstUse<digestForms, &DigestForms::hex, HexDigitsForms>::Run,
 };

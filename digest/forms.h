@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
-// The one place that says which forms of each compression this build carries,
-// on which CPUID features, and which form each compression runs.
+// The one place that says which forms of each compression, and of the digits
+// every digest is written in, this build carries, on which CPUID features, and
+// which form each runs.
 #pragma once
 #include <cstdint>
 
+#include "digest/hex.h"
 #include "digest/sha1.h"
 #include "digest/sha2.h"
 #include "digest/sha3.h"
@@ -46,14 +48,23 @@ inline constexpr CpuForm<KeccakPermuteRoutine> KeccakPermuteForms[] = {
     {"portable", 0, KeccakPermutePortable},
 };
 
-// The form each compression runs. Each starts at a routine that chooses from the
-// table the first time a block is compressed (the first context's), keeps the
-// choice here and runs it, so later blocks ask nothing. Tests put each form of a
-// table here in turn.
+// Not a compression: the digits of every digest, which a short call's time feels.
+inline constexpr CpuForm<HexDigitsRoutine> HexDigitsForms[] = {
+#if defined(__i386__) || defined(__x86_64__)
+    {"sse2", CpuSse2, HexDigitsSse2},
+#endif
+    {"portable", 0, HexDigitsPortable},
+};
+
+// The form each compression, and the digits, run. Each starts at a routine that
+// chooses from the table the first time a block is compressed (the first
+// context's) or digits are written, keeps the choice here and runs it, so later
+// calls ask nothing. Tests put each form of a table here in turn.
 struct DigestForms {
     Sha1CompressRoutine sha1;
     Sha256CompressRoutine sha256;
     Sha512CompressRoutine sha512;
     KeccakPermuteRoutine keccak;
+    HexDigitsRoutine hex;
 };
 extern DigestForms digestForms;

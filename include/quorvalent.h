@@ -106,7 +106,16 @@ QUORVALENT_API char* QUORVALENT_CALL text_rot13(const char* text, const void* se
  * ERROR_ACCESS_DENIED / EISDIR, ERROR_SHARING_VIOLATION, ...), and
  * ERROR_BAD_FILE_TYPE / EINVAL for what is not a regular file (a device such as
  * NUL, CON or /dev/zero, a pipe, a FIFO), which is refused without being read.
- * A null result hands nothing out, as for every export. */
+ * A null result hands nothing out, as for every export. Read the error at once:
+ * any later call into a DLL, FreeMem included, may change it.
+ *
+ * Other languages hand these exports their own UTF-16 strings as they hold
+ * them: CharSet.Unicode with SetLastError = true in .NET, StrPtr and
+ * Err.LastDllError in VBA, c_wchar_p with use_last_error in Python's ctypes,
+ * PWideChar in Delphi, w and ?e in NSIS, WStr and A_LastError in AutoHotkey,
+ * wstr in AutoIt, String and DLLGetLastError in Inno Setup. The release zip's
+ * README.txt shows each, and its bindings folder holds wrappers for Python, C#,
+ * Pascal and VBA (text, data and file) that raise the language's own error. */
 
 /* The digest of text's UTF-8 form. On Windows text is UTF-16, and each
  * unpaired surrogate becomes U+FFFD (EF BF BD), as Windows' own conversion and

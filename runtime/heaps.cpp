@@ -54,6 +54,18 @@ constinit StringStorage storage = {};
 // 256 bits, the second those of 384 and 512 bits, and texts of up to 135 bytes.
 constexpr int32_t ShortCallRooms[] = {72, 136};
 
+// The scratch block the block heap keeps, made behind the rooms' keepers so that
+// it never merges with them when it moves to grow.
+struct KeptScratch {
+    char* bytes;  // null when there is none
+    size_t size;
+    bool out;  // handed out and not yet given back
+};
+// A page: the scratch copy of a text of up to 4095 bytes without growing.
+constexpr size_t InitialScratch = 4096;
+
+constinit KeptScratch keptScratch = {};
+
 }  // namespace
 
 void CreateInternalHeap() { internalHeap = PlatformHeapCreate(); }
@@ -75,6 +87,9 @@ void CreateBlockHeap()
         AllocBlock(1);  // the block that stays behind it
     }
     for (void* room : rooms) FreeBlock(room);
+    keptScratch = {};
+    keptScratch.bytes = blockHeap ? static_cast<char*>(PlatformHeapAlloc(blockHeap, false, InitialScratch)) : nullptr;
+    keptScratch.size = keptScratch.bytes ? InitialScratch : 0;
 }
 
 // Clearing each handle keeps a late call from reaching a destroyed heap.
@@ -82,6 +97,7 @@ void DestroyBlockHeap()
 {
     PlatformHeapDestroy(blockHeap);
     blockHeap = nullptr;
+    keptScratch = {};
 }
 
 void DestroyStringHeap()
@@ -112,16 +128,46 @@ void FreeBlock(void* block)
     if (blockHeap) PlatformHeapFree(blockHeap, block);
 }
 
-void* TakeChunkBuffer(uint32_t size)
+ScratchBlock TakeScratch(size_t size)
 {
-    if (size == 0 || size > MostChunkBytes || !blockHeap) return nullptr;
-    return PlatformHeapAlloc(blockHeap, false, size);
+    if (!blockHeap) return {};
+    if (!keptScratch.out && size <= MostKeptScratch) {
+        if (size > keptScratch.size) {
+            // Grown to at least twice its size, so that slowly growing calls move
+            // it rarely; its contents need not move with it. When the heap cannot
+            // supply the larger block, the old one stays kept.
+            size_t wanted = keptScratch.size * 2 > size ? keptScratch.size * 2 : size;
+            if (wanted > MostKeptScratch) wanted = MostKeptScratch;
+            void* grown = PlatformHeapAlloc(blockHeap, false, wanted);
+            if (!grown && wanted > size) {
+                wanted = size;
+                grown = PlatformHeapAlloc(blockHeap, false, wanted);
+            }
+            if (grown) {
+                PlatformHeapFree(blockHeap, keptScratch.bytes);
+                keptScratch.bytes = static_cast<char*>(grown);
+                keptScratch.size = wanted;
+            }
+        }
+        if (keptScratch.bytes && size <= keptScratch.size) {
+            keptScratch.out = true;
+            return {keptScratch.bytes, keptScratch.size};
+        }
+    }
+    char* own = size ? static_cast<char*>(PlatformHeapAlloc(blockHeap, false, size)) : nullptr;
+    return {own, own ? size : 0};
 }
 
-void GiveBackChunkBuffer(void* buffer)
+void GiveBackScratch(void* bytes)
 {
-    if (blockHeap) PlatformHeapFree(blockHeap, buffer);
+    if (!bytes) return;
+    if (bytes == keptScratch.bytes)
+        keptScratch.out = false;
+    else
+        FreeBlock(bytes);
 }
+
+size_t KeptScratchSize() { return keptScratch.size; }
 
 void* AllocInternal(uint32_t size) { return internalHeap ? PlatformHeapAlloc(internalHeap, false, size) : nullptr; }
 

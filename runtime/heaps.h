@@ -19,12 +19,18 @@ bool HeapsReady();
 void* AllocBlock(int32_t size);
 void FreeBlock(void* block);
 
-// A call's buffer for the pieces it streams (a file's bytes), from the block
-// heap, not zero-filled; given back before the call returns. Null when the heap
-// cannot supply it.
-constexpr uint32_t MostChunkBytes = 1u << 20;
-void* TakeChunkBuffer(uint32_t size);
-void GiveBackChunkBuffer(void* buffer);
+// Scratch memory for one step of a call, not zero-filled. The block heap keeps
+// one block for it from load to unload, grown to what calls ask for up to
+// MostKeptScratch, so that a long text lands in pages it has touched before
+// rather than in fresh ones. Asked for more, or while the kept block is out, it
+// hands out a block of the call's own, released when it is given back.
+struct ScratchBlock {
+    char* bytes;  // null when there is none
+    size_t size;  // at least what was asked for; TakeScratch(0) gives the kept block as it is
+};
+ScratchBlock TakeScratch(size_t size);
+// Every block TakeScratch handed out goes back here before the call returns; null does nothing.
+void GiveBackScratch(void* bytes);
 
 // Digest contexts live in the internal heap; not zero-filled.
 void* AllocInternal(uint32_t size);
@@ -44,3 +50,6 @@ void ResetStringStorage();
 constexpr uint32_t MostStringStorage = 4u << 20;
 // The working storage's size in bytes, for tests.
 uint32_t StringStorageSize();
+// The kept scratch block grows within the same bound; its size, for tests.
+constexpr size_t MostKeptScratch = MostStringStorage;
+size_t KeptScratchSize();

@@ -8,11 +8,14 @@
 #define QV_SSE2 [[gnu::target("sse2")]]
 #define QV_AVX2 [[gnu::target("avx2")]]
 #endif
+// As in ascii.cpp, the AVX2 forms' helpers are always inlined: GCC may leave out
+// the VZEROUPPER around a call to a local function, and then before the return.
+#define QV_INLINE [[gnu::always_inline]] inline
 
 namespace {
 
 // Bytes from 0x80 to 0x9F, and units above 0xFF or from 0x80 to 0x9F.
-inline bool DepartsFromLatin1(unsigned value) { return value > 0xFF || (value & 0xE0) == 0x80; }
+QV_INLINE bool DepartsFromLatin1(unsigned value) { return value > 0xFF || (value & 0xE0) == 0x80; }
 
 int32_t WidenLatin1Single(const char* bytes, int32_t count, TextUnit* out)
 {
@@ -53,7 +56,7 @@ QV_SSE2 int32_t WidenLatin1Sse2(const char* bytes, int32_t count, TextUnit* out)
 }
 
 // 0xFFFF in each unit that departs: one with a high byte, or one from 0x80 to 0x9F.
-QV_SSE2 inline __m128i DepartingUnits(__m128i units)
+QV_SSE2 QV_INLINE __m128i DepartingUnits(__m128i units)
 {
     const __m128i zero = _mm_setzero_si128();
     const __m128i high = _mm_cmpeq_epi16(_mm_and_si128(units, _mm_set1_epi16(static_cast<short>(0xFF00))), zero);
@@ -88,10 +91,13 @@ QV_AVX2 int32_t WidenLatin1Avx2(const char* bytes, int32_t count, TextUnit* out)
         const int marks = _mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_and_si256(chunk, top3), c1));
         if (marks) return i + __builtin_ctz(static_cast<unsigned>(marks));
     }
+    // The SSE2 rest runs legacy SSE: the upper halves go first. GCC leaves this
+    // out by itself once it knows the callee's registers (-fipa-ra).
+    _mm256_zeroupper();
     return i + WidenLatin1Sse2(bytes + i, count - i, out + i);
 }
 
-QV_AVX2 inline __m256i DepartingUnits(__m256i units)
+QV_AVX2 QV_INLINE __m256i DepartingUnits(__m256i units)
 {
     const __m256i zero = _mm256_setzero_si256();
     const __m256i high =
@@ -115,6 +121,7 @@ QV_AVX2 int32_t NarrowLatin1Avx2(const TextUnit* units, int32_t count, char* out
         const int bits = _mm256_movemask_epi8(marks);
         if (bits) return i + __builtin_ctz(static_cast<unsigned>(bits));
     }
+    _mm256_zeroupper();
     return i + NarrowLatin1Sse2(units + i, count - i, out + i);
 }
 #endif
@@ -136,6 +143,7 @@ constinit Latin1Passes latin1Passes = {
     ChooseOnFirstUse<latin1Passes, &Latin1Passes::narrow, NarrowLatin1Forms>::Run,
 };
 
+#undef QV_INLINE
 #if defined(QV_X86_FORMS)
 #undef QV_AVX2
 #undef QV_SSE2

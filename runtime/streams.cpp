@@ -43,7 +43,7 @@ void HandTextAsUtf8(const CallerChar* text, PieceSink take, void* sink)
         return;
     }
     // Larger pieces for a longer text: fewer calls into the plugin.
-    char* chunk = static_cast<char*>(TakeChunkBuffer(TextChunkBytes));
+    char* chunk = TakeScratch(TextChunkBytes).bytes;
     char* piece = chunk ? chunk : first;
     const uint32_t capacity = chunk ? TextChunkBytes : static_cast<uint32_t>(sizeof first);
     // Each piece but the last is whole runs of TextPieceRun bytes, its rest carried
@@ -65,7 +65,7 @@ void HandTextAsUtf8(const CallerChar* text, PieceSink take, void* sink)
         if (encoded.ended) break;
     }
     if (bytes) take(sink, reinterpret_cast<const uint8_t*>(piece), bytes);
-    GiveBackChunkBuffer(chunk);
+    GiveBackScratch(chunk);
 #else
     HandBytes(text, std::strlen(text), take, sink);
 #endif
@@ -78,11 +78,10 @@ bool HandFileBytes(const CallerChar* path, PieceSink take, void* sink)
     uint64_t size = 0;
     bool whole = PlatformFileIsRegular(file, size);
     if (whole) {
-        // Room for the whole file and the read that finds its end, so a short
-        // file does not pay for the fresh pages of a large buffer.
+        // Room for the whole file and the read that finds its end.
         uint32_t capacity = size < MostChunkBytes ? static_cast<uint32_t>(size) + 1 : MostChunkBytes;
         if (capacity < LeastFileBuffer) capacity = LeastFileBuffer;
-        void* buffer = TakeChunkBuffer(capacity);
+        void* buffer = TakeScratch(capacity).bytes;
         if (!buffer) {
             PlatformSetError(PlatformError::NotEnoughMemory);
             whole = false;
@@ -95,7 +94,7 @@ bool HandFileBytes(const CallerChar* path, PieceSink take, void* sink)
             }
             take(sink, static_cast<const uint8_t*>(buffer), static_cast<uint32_t>(count));
         }
-        GiveBackChunkBuffer(buffer);
+        GiveBackScratch(buffer);
     }
     PlatformFileClose(file);
     return whole;

@@ -110,6 +110,41 @@ TextUnit* ReadText(const char* memory)
     return text;
 }
 
+ScratchText ReadTextIntoScratch(const char* memory)
+{
+    if (!memory) memory = "";
+    // Plain ASCII, the common case: one pass copies it into the block the heap
+    // keeps, finding its end and that it is ASCII on the way.
+    ScratchBlock block = TakeScratch(0);
+    TextCopy copy = CopyAsciiText(memory, block.bytes, block.size);
+    if (copy.stop == CopyStop::Room) {
+        // Longer than that block: measured, then copied into one that holds it.
+        GiveBackScratch(block.bytes);
+        block = {};
+        const TextScan rest = ScanText(memory + copy.length);
+        const size_t length = copy.length + rest.length;
+        if (rest.ascii) {
+            if (length > MostTextBytes) return {nullptr, 0, true};
+            block = TakeScratch(length + 1);
+            copy = CopyAsciiText(memory, block.bytes, block.size);
+            if (copy.stop != CopyStop::Copied) {
+                GiveBackScratch(block.bytes);
+                return {nullptr, static_cast<int32_t>(length), false};
+            }
+        }
+    }
+    if (copy.stop == CopyStop::Copied) return {block.bytes, static_cast<int32_t>(copy.length), false};
+    GiveBackScratch(block.bytes);
+
+    // Any other text takes the code page both ways.
+    const TextUnit* text = ReadText(memory);
+    if (!text) return {nullptr, 0, true};
+    block = TakeScratch(static_cast<size_t>(EncodedByteLength(text)) + 1);
+    if (!block.bytes) return {nullptr, TextLength(text), false};
+    WriteText(block.bytes, text);
+    return {block.bytes, MeasureMemoryText(block.bytes), false};
+}
+
 int32_t WriteText(char* memory, const TextUnit* text)
 {
     if (!text) {

@@ -53,6 +53,16 @@ TextUnit* NewText(int32_t count, TextContent content);
 // For an owner that rewrote a text's units: what they now are.
 void SetTextContent(TextUnit* text, TextContent content);
 TextContent TextContentOf(const TextUnit* text);
+// A text's bytes after the round trip through the code page (ReadText, then
+// WriteText), with a zero byte after them, in scratch memory (TakeScratch): what a
+// digest export hashes. Plain ASCII is its own round trip in every ANSI code page,
+// so it is copied as it is, without the code page or an internal text.
+struct ScratchText {
+    char* bytes;     // given back with GiveBackScratch; null when there was no scratch memory
+    int32_t length;  // bytes before the first zero byte; 0 only for an empty text
+    bool refused;    // the text cannot be read (ReadText gives null): nothing else holds
+};
+ScratchText ReadTextIntoScratch(const char* memory);
 // Releases every internal text at once: the exports' last step. No text made
 // before it may be used after it.
 void ReleaseAllTexts();

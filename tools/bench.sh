@@ -3,11 +3,14 @@
 # Runs the benchmarks (x86-64 and 32-bit Linux against libcrypto, the 32- and
 # 64-bit DLLs under Wine against bcrypt.dll, and callgrind's breakdown of one short
 # export call) and writes docs/benchmarks.md and docs/benchmarks.png.
-# Usage: tools/bench.sh [--quick | --report-only]; QV_BENCH_BUILD names the build root
-# (default build). The raw results stay in <root>/bench-results; --report-only
-# writes the page and the chart again from them. Where 32-bit programs run under
-# emulation, their timings mean nothing: only x86-64 is timed, and the page keeps
-# the 32-bit figures of the last native run.
+# Usage: tools/bench.sh [--quick | --report-only | --smoke]; QV_BENCH_BUILD names the
+# build root (default build). The raw results stay in <root>/bench-results;
+# --report-only writes the page and the chart again from them. Where 32-bit
+# programs run under emulation, their timings mean nothing: only x86-64 is timed,
+# and the page keeps the 32-bit figures of the last native run. --smoke runs every
+# benchmark briefly, the 32-bit ones too wherever they run (under emulation as
+# well), and writes the page and chart into the results folder, not docs/: it tries
+# the whole path, the native 32-bit one included, and its timings mean nothing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/prereqs.sh
@@ -19,17 +22,26 @@ min_time=0.1
 windows_repetitions=9
 windows_min_ms=50
 report_only=false
+smoke=false
 case "${1:-}" in
     --quick) repetitions=3 min_time=0.02 windows_repetitions=3 windows_min_ms=5 ;;
     --report-only) report_only=true ;;
+    --smoke) smoke=true repetitions=2 min_time=0.001 windows_repetitions=1 windows_min_ms=0.01 ;;
     "") ;;
-    *) echo "usage: tools/bench.sh [--quick | --report-only]" >&2; exit 2 ;;
+    *) echo "usage: tools/bench.sh [--quick | --report-only | --smoke]" >&2; exit 2 ;;
 esac
 # libcrypto's x86 code without SSSE3, AVX and everything of CPUID leaf 7 (AVX2,
 # SHA extensions, BMI): the scalar reference. In that run ours goes without the
 # SHA extensions and AVX2 (--qv_hide), on the forms it had before them.
 scalar_mask="~0x1800020000000000:~0xffffffffffffffff"
 work="$root/bench-results"
+page=docs/benchmarks.md
+chart=docs/benchmarks.png
+if $smoke; then
+    work="$root/bench-smoke"
+    page="$work/benchmarks.md"
+    chart="$work/benchmarks.png"
+fi
 
 build() {
     local preset="$1"
@@ -70,7 +82,7 @@ if $report_only; then
     source "$work/settings"
 else
     keep_32bit=
-    [[ "$(tools/exec32.sh --mode)" == native ]] || keep_32bit=--keep-32bit
+    [[ "$(tools/exec32.sh --mode)" == native ]] || $smoke || keep_32bit=--keep-32bit
     rm -rf "$work"
     mkdir -p "$work"
     build host digest_bench call_profile
@@ -125,8 +137,8 @@ else
         "$keep_32bit" >"$work/settings"
 fi
 
-mkdir -p docs
-python3 tools/bench_report.py --work "$work" --markdown docs/benchmarks.md --plot-data "$work/plot.dat" \
+mkdir -p "$(dirname "$page")"
+python3 tools/bench_report.py --work "$work" --markdown "$page" --plot-data "$work/plot.dat" \
     --repetitions "$repetitions" --windows-repetitions "$windows_repetitions" ${keep_32bit:-}
-gnuplot -e "data='$work/plot.dat'; output='docs/benchmarks.png'" tools/bench_chart.gp
-echo "wrote docs/benchmarks.md and docs/benchmarks.png"
+gnuplot -e "data='$work/plot.dat'; output='$chart'" tools/bench_chart.gp
+echo "wrote $page and $chart"

@@ -45,16 +45,18 @@ def profile_digest(binary, digest, environment):
     per_call = {key: cost(costs, prefix) / calls for key, prefix in {
         "export": "ExportCall(", "libcrypto": "OpensslCall(",
         "heap_alloc": "PlatformHeapAlloc(", "heap_free": "PlatformHeapFree(", "heap_realloc": "PlatformHeapReAlloc(",
-        "read": "ReadText(", "write": "WriteText(", "encoded_length": "EncodedByteLength(",
+        "copy_in": "ReadTextIntoScratch(", "read": "ReadText(", "write": "WriteText(",
+        "encoded_length": "EncodedByteLength(",
         "measure": "MeasureMemoryText(", "driver": "ComputeDigestHex(", "hex": "HexEncodeDigest(",
         "context_alloc": "AllocInternal(", "context_free": "FreeInternal(", "reset": "ReleaseAllTexts(",
     }.items()}
     heap = per_call["heap_alloc"] + per_call["heap_free"] + per_call["heap_realloc"]
     context_heap = per_call["context_alloc"] + per_call["context_free"]
     steps = {
-        "heap calls (scratch block, context, result block)": heap,
-        "text conversions (read, measure, write into the scratch and the result)":
-            per_call["read"] + per_call["write"] + per_call["encoded_length"] + per_call["measure"],
+        "heap calls (context, result block; the scratch memory is kept)": heap,
+        "text steps (the text into the scratch memory, the bits read, the result written)":
+            per_call["copy_in"] + per_call["read"] + per_call["write"] + per_call["encoded_length"]
+            + per_call["measure"],
         "hash (create, update, finish, release)": per_call["driver"] - per_call["hex"] - context_heap,
         "hex digits into an internal text": per_call["hex"],
         "working storage reset": per_call["reset"],

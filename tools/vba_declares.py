@@ -16,14 +16,14 @@ MODULE = os.path.join(ROOT, "bindings", "Quorvalent.bas")
 BEGIN = "' BEGIN Declare lines, one per export of quorvalent.h and quorvalent.def"
 END = "' END Declare lines"
 
-# C type -> (VBA7 type, VBA6 type); texts go ByVal As String, which VBA hands
-# over as a zero-terminated text in the ANSI code page.
+# C type -> (VBA7 type, VBA6 type). The ANSI exports' texts go ByVal As String,
+# which VBA hands over as a zero-terminated text in the ANSI code page; the
+# Unicode exports' UTF-16 texts go as the pointer StrPtr gives, a length as the
+# pointer-sized integer.
 TYPES = {"const char*": ("String", "String"), "const void*": ("LongPtr", "Long"),
-         "char*": ("LongPtr", "Long"), "int": ("Long", "Long")}
-# The Unicode exports, which the module does not declare: VBA's ByVal String is
-# an ANSI text, and they take UTF-16.
-UNDECLARED = {"cifrado_text", "cifrado_data", "cifrado_file"}
-
+         "char*": ("LongPtr", "Long"), "int": ("Long", "Long"),
+         "const QuorvalentChar*": ("LongPtr", "Long"), "QuorvalentChar*": ("LongPtr", "Long"),
+         "size_t": ("LongPtr", "Long")}
 
 def read(*path):
     with open(os.path.join(ROOT, *path)) as source:
@@ -45,7 +45,7 @@ def exports():
                                                      re.MULTILINE), key=lambda entry: int(entry[1]))]
     if sorted(ordered) != sorted(prototypes):
         sys.exit("vba_declares: the header %s and the .def %s name different exports" % (sorted(prototypes), ordered))
-    return [(name,) + prototypes[name] for name in ordered if name not in UNDECLARED]
+    return [(name,) + prototypes[name] for name in ordered]
 
 
 def declare(name, result, arguments, form):

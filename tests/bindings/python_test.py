@@ -2,8 +2,10 @@
 """bindings/quorvalent.py against the Linux library. Usage: python_test.py CASES.tsv
 (tools/wrapper_cases.py writes the cases; bindings/ must be on PYTHONPATH)."""
 import ctypes
+import errno
 import hashlib
 import os
+import pathlib
 import struct
 import sys
 import tempfile
@@ -21,11 +23,19 @@ def load_cases(path):
         for line in table:
             call, bits, text, result = line.rstrip("\n").split("\t")
             data = b"" if text == "-" else bytes.fromhex(text)
-            CASES.append((call, None if bits == "-" else int(bits), data.decode("utf-8"),
-                          b"" if result == "-" else bytes.fromhex(result)))
+            if call in ("data", "file"):
+                CASES.append((call, bits, data, bytes.fromhex(result)))
+            else:
+                CASES.append((call, None if bits == "-" else bits if call == "text" else int(bits),
+                              data.decode("utf-8"), b"" if result == "-" else bytes.fromhex(result)))
 
 
 def run(call, bits, text):
+    if call == "file":
+        with tempfile.NamedTemporaryFile() as written:
+            written.write(text)
+            written.flush()
+            return quorvalent.file(written.name, bits)
     function = getattr(quorvalent, call)
     return function(text) if bits is None else function(text, bits)
 
@@ -41,7 +51,7 @@ class Cases(unittest.TestCase):
         self.assertEqual(mismatches(CASES), [])
 
     def test_bytes_give_what_their_text_gives(self):
-        for call, bits, text, want in CASES:
+        for call, bits, text, want in [case for case in CASES if case[0] in ("md5", "sha1", "sha2", "sha3", "rot13")]:
             got = run(call, bits, text.encode("utf-8"))
             self.assertEqual(got, want if call == "rot13" else want.decode("ascii"), (call, bits, text[:20]))
 
@@ -50,6 +60,50 @@ class Cases(unittest.TestCase):
             self.assertEqual(quorvalent.md5(data), hashlib.md5(data).hexdigest())
             self.assertEqual(quorvalent.sha3(data, 512), hashlib.sha3_512(data).hexdigest())
         self.assertEqual(quorvalent.rot13(b"\xe9Nz\xff"), b"\xe9Am\xff")
+
+
+    def test_unicode_calls_take_any_buffer_and_path(self):
+        want = hashlib.sha256(b"a\0b").hexdigest()
+        for data in [bytearray(b"a\0b"), memoryview(b"xa\0b")[1:], memoryview(bytearray(b"a\0b"))]:
+            self.assertEqual(quorvalent.data(data, "SHA-256"), want, data)
+        self.assertEqual(quorvalent.data(bytearray(), "MD5"), hashlib.md5().hexdigest())
+        with tempfile.TemporaryDirectory() as folder:
+            names = [os.path.join(folder, "\u00e9t\u00e9 \U0001f642.txt"), os.path.join(os.fsencode(folder), b"\xff")]
+            for name in names:
+                with open(name, "wb") as written:
+                    written.write(b"a\0b")
+            for name in names + [os.fsencode(names[0]), os.fsdecode(names[1]), pathlib.Path(names[0])]:
+                self.assertEqual(quorvalent.file(name, "SHA-256"), want, name)
+
+    def test_an_unpaired_surrogate_is_hashed_as_u_fffd(self):
+        self.assertEqual(quorvalent.text("a\ud800b", "MD5"), hashlib.md5("a\ufffdb".encode()).hexdigest())
+
+
+class Errors(unittest.TestCase):
+    """The system's reason for a null result, as OSError and its subclasses carry it."""
+
+    def test_each_refusal_raises_the_systems_error(self):
+        with tempfile.TemporaryDirectory() as folder:
+            missing = os.path.join(folder, "missing.txt")
+            for name, call, error, raised in [
+                    ("unknown algorithm", lambda: quorvalent.text("abc", "SHA-257"), errno.EINVAL, OSError),
+                    ("unknown algorithm for bytes", lambda: quorvalent.data(b"abc", "MD4"), errno.EINVAL, OSError),
+                    ("missing file", lambda: quorvalent.file(missing, "MD5"), errno.ENOENT, FileNotFoundError),
+                    ("folder", lambda: quorvalent.file(folder, "MD5"), errno.EISDIR, IsADirectoryError),
+                    ("device", lambda: quorvalent.file("/dev/zero", "MD5"), errno.EINVAL, OSError)]:
+                with self.subTest(name), self.assertRaises(raised) as caught:
+                    call()
+                self.assertEqual((caught.exception.errno, caught.exception.strerror), (error, os.strerror(error)))
+        self.assertEqual(caught.exception.filename, "/dev/zero")
+
+    def test_arguments_the_library_cannot_take_are_refused_first(self):
+        for call, raised in [(lambda: quorvalent.text("a\0b", "MD5"), ValueError),
+                             (lambda: quorvalent.text(b"abc", "MD5"), TypeError),
+                             (lambda: quorvalent.data("abc", "MD5"), TypeError),
+                             (lambda: quorvalent.file("a\0b", "MD5"), ValueError),
+                             (lambda: quorvalent.data(b"abc", None), TypeError)]:
+            with self.assertRaises(raised):
+                call()
 
 
 class Refusals(unittest.TestCase):
@@ -89,7 +143,9 @@ class NullResult(unittest.TestCase):
             for call in ["md5", "sha1", "sha2", "sha3", "rot13"]:
                 with self.assertRaises(MemoryError):
                     getattr(quorvalent, call)("abc")
-        self.assertEqual(fake.freed, 5)
+            with self.assertRaises(OSError):
+                quorvalent.text("abc", "MD5")
+        self.assertEqual(fake.freed, 6)
 
     def test_a_failed_copy_still_hands_the_result_back(self):
         fake = FakeLibrary()

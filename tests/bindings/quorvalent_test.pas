@@ -12,7 +12,7 @@ uses
 
 type
   TCase = record
-    Call, Text, Expected: string;
+    Call, Text, Expected, Algorithm: string;
     Bits: Integer;  { 0: called without bits }
   end;
 
@@ -25,7 +25,7 @@ type
 
 var
   Cases: array of TCase;
-  Passed, Failed: Integer;
+  Passed, Failed, FileNumber: Integer;
 
 procedure Expect(Ok: Boolean; const What: string);
 begin
@@ -66,7 +66,8 @@ begin
     begin
       Fields.DelimitedText := Lines[I];
       Cases[I].Call := Fields[0];
-      if Fields[1] = '-' then
+      Cases[I].Algorithm := Fields[1];
+      if (Fields[1] = '-') or (Fields[0] = 'text') or (Fields[0] = 'data') or (Fields[0] = 'file') then
         Cases[I].Bits := 0
       else
         Cases[I].Bits := StrToInt(Fields[1]);
@@ -76,6 +77,35 @@ begin
   finally
     Fields.Free;
     Lines.Free;
+  end;
+end;
+
+function AsBytes(const Text: string): TBytes;
+begin
+  Result := nil;
+  SetLength(Result, Length(Text));
+  if Text <> '' then
+    Move(Text[1], Result[0], Length(Text));
+end;
+
+{ The digest of a file written with Text's bytes, under a name of its own on every thread. }
+function HashWritten(const Text, Algorithm: string): string;
+var
+  Path: string;
+  Stream: TFileStream;
+begin
+  Path := Format('%squorvalent-%d-%d', [GetTempDir, GetProcessID, InterlockedIncrement(FileNumber)]);
+  Stream := TFileStream.Create(Path, fmCreate);
+  try
+    if Text <> '' then
+      Stream.WriteBuffer(Text[1], Length(Text));
+  finally
+    Stream.Free;
+  end;
+  try
+    Result := HashFile(Path, Algorithm);
+  finally
+    DeleteFile(Path);
   end;
 end;
 
@@ -95,6 +125,12 @@ begin
     Result := Sha3(C.Text, C.Bits)
   else if C.Call = 'rot13' then
     Result := Rot13(C.Text)
+  else if C.Call = 'text' then
+    Result := HashText(UTF8Decode(C.Text), C.Algorithm)
+  else if C.Call = 'data' then
+    Result := HashData(AsBytes(C.Text), C.Algorithm)
+  else if C.Call = 'file' then
+    Result := HashWritten(C.Text, C.Algorithm)
   else
     raise Exception.Create('unknown call ' + C.Call);
 end;
@@ -137,6 +173,22 @@ begin
   end;
 end;
 
+{ The EOSError of a null result carries the errno and the system's message. }
+procedure ExpectFailure(const What, Path, Algorithm: string; Code: Integer);
+begin
+  try
+    if Path = '' then
+      HashText('abc', Algorithm)
+    else
+      HashFile(Path, Algorithm);
+    Expect(False, What + ' gave a digest');
+  except
+    on E: EOSError do
+      Expect((E.ErrorCode = DWord(Code)) and (Pos(SysErrorMessage(Code), E.Message) > 0),
+             Format('%s: error %d, "%s", want %d', [What, E.ErrorCode, E.Message, Code]));
+  end;
+end;
+
 var
   Workers: array[0..3] of TWorker;
   I: Integer;
@@ -145,6 +197,12 @@ begin
   Expect(Length(Cases) > 100, Format('the table has only %d cases', [Length(Cases)]));
   Expect(Mismatches = 0, 'cases on one thread');
   Expect(RefusesNul, 'a NUL character is refused');
+  Expect(HashText(UnicodeString('a') + WideChar($D800) + 'b', 'MD5') = HashText(UnicodeString('a') + WideChar($FFFD) + 'b', 'MD5'),
+         'a lone surrogate is U+FFFD');
+  ExpectFailure('an unknown algorithm', '', 'SHA-257', 22);
+  ExpectFailure('a missing file', GetTempDir + 'quorvalent-missing', 'MD5', 2);
+  ExpectFailure('a folder', GetTempDir, 'MD5', 21);
+  ExpectFailure('a device', '/dev/zero', 'MD5', 22);
 
   for I := 0 to High(Workers) do
     Workers[I] := TWorker.Create(False);

@@ -51,6 +51,7 @@ using Sha1Forms = EachForm;
 using Sha256Forms = EachForm;
 using Sha512Forms = EachForm;
 using KeccakForms = EachForm;
+using HexForms = EachForm;
 
 // With a copy area the blocks stay as they were; without one the portable and
 // BMI2 forms write each block's schedule over it, and the form with the SHA
@@ -69,7 +70,7 @@ TEST_P(Sha1Forms, MatchesThePortableStepsWithAndWithoutACopyArea)
         uint8_t expectedCopy[64], copy[64];
         for (uint32_t i = 0; i < run.count; ++i)
             Sha1CompressPortable(expected.data(), schedule.data() + 64 * i, 1, inPlace ? nullptr : expectedCopy);
-        routine(chain.data(), run.blocks, run.count, inPlace ? nullptr : copy);
+        LeavingYmmClean(form.Key(), [&] { routine(chain.data(), run.blocks, run.count, inPlace ? nullptr : copy); });
         ASSERT_EQ(chain, expected) << "round " << round << ", " << run.count << " blocks";
         const std::vector<uint8_t> after(run.blocks, run.blocks + 64 * run.count);
         ASSERT_EQ(after, inPlace && writesSchedule ? schedule : original) << "round " << round;
@@ -78,25 +79,28 @@ TEST_P(Sha1Forms, MatchesThePortableStepsWithAndWithoutACopyArea)
 
 // The routine against the portable one-block compression, one block at a time.
 template <typename Word, size_t BlockSize, typename Routine>
-void ExpectPortableChains(Routine routine, void (*portable)(Word*, const uint8_t*), uint64_t random)
+void ExpectPortableChains(const TestForm& form, Routine routine, void (*portable)(Word*, const uint8_t*),
+                          uint64_t random)
 {
     for (int round = 0; round < 2000; ++round) {
         RandomRun run(BlockSize, round, random);
         std::vector<Word> expected = RandomWords<Word>(8, random), chain = expected;
         for (uint32_t i = 0; i < run.count; ++i) portable(expected.data(), run.blocks + BlockSize * i);
-        routine(chain.data(), run.blocks, run.count);
+        LeavingYmmClean(form.Key(), [&] { routine(chain.data(), run.blocks, run.count); });
         ASSERT_EQ(chain, expected) << "round " << round << ", " << run.count << " blocks";
     }
 }
 
 TEST_P(Sha256Forms, MatchesThePortableRounds)
 {
-    ExpectPortableChains<uint32_t, 64>(Sha256CompressForms[form.index].routine, Sha256Compress, 0x510e527fade682d1ull);
+    ExpectPortableChains<uint32_t, 64>(form, Sha256CompressForms[form.index].routine, Sha256Compress,
+                                       0x510e527fade682d1ull);
 }
 
 TEST_P(Sha512Forms, MatchesThePortableRounds)
 {
-    ExpectPortableChains<uint64_t, 128>(Sha512CompressForms[form.index].routine, Sha512Compress, 0x9e3779b97f4a7c15ull);
+    ExpectPortableChains<uint64_t, 128>(form, Sha512CompressForms[form.index].routine, Sha512Compress,
+                                        0x9e3779b97f4a7c15ull);
 }
 
 // Chained permutations: any difference in any lane spreads to all of them.
@@ -109,11 +113,32 @@ TEST_P(KeccakForms, MatchesThePortableRounds)
         expected[round % 25] ^= NextRandom(random);
         state[round % 25] = expected[round % 25];
         KeccakPermutePortable(expected.data());
-        routine(state.data());
+        LeavingYmmClean(form.Key(), [&] { routine(state.data()); });
         ASSERT_EQ(state, expected) << "round " << round;
     }
 }
 
+// Every count from none to the 64 bytes of the longest digest, each form against
+// the table's digits; nothing past the last unit is written.
+TEST_P(HexForms, WriteTheDigitsOfEveryByteAndNothingPastThem)
+{
+    const HexDigitsRoutine routine = HexDigitsForms[form.index].routine;
+    uint64_t random = 0x243f6a8885a308d3ull;
+    for (uint32_t count = 0; count <= 64; ++count) {
+        std::vector<uint8_t> bytes(count);
+        for (uint8_t& byte : bytes) byte = static_cast<uint8_t>(NextRandom(random));
+        std::vector<TextUnit> expected(2 * count + 8, TextUnit{0x5A5A}), out = expected;
+        HexDigitsPortable(bytes.data(), count, expected.data());
+        LeavingYmmClean(form.Key(), [&] { routine(bytes.data(), count, out.data()); });
+        ASSERT_EQ(out, expected) << form.Key() << ", " << count << " bytes";
+    }
+    const uint8_t known[] = {0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF, 0xA0};
+    std::vector<TextUnit> out(18);
+    routine(known, 9, out.data());
+    EXPECT_EQ(std::u16string(out.begin(), out.end()), u"0123456789abcdefa0") << form.Key();
+}
+
+INSTANTIATE_TEST_SUITE_P(Each, HexForms, testing::ValuesIn(TestFormsOf("hex")), TestFormKey);
 INSTANTIATE_TEST_SUITE_P(Each, Sha1Forms, testing::ValuesIn(TestFormsOf("sha1")), TestFormKey);
 INSTANTIATE_TEST_SUITE_P(Each, Sha256Forms, testing::ValuesIn(TestFormsOf("sha256")), TestFormKey);
 INSTANTIATE_TEST_SUITE_P(Each, Sha512Forms, testing::ValuesIn(TestFormsOf("sha512")), TestFormKey);
@@ -133,6 +158,7 @@ TEST(FormChoice, EachCompressionKeepsTheFirstFormThisProcessorRuns)
         EXPECT_EQ(digestForms.sha256, ChooseForm(Sha256CompressForms)) << DescribeDigestForms();
         EXPECT_EQ(digestForms.sha512, ChooseForm(Sha512CompressForms)) << DescribeDigestForms();
         EXPECT_EQ(digestForms.keccak, ChooseForm(KeccakPermuteForms)) << DescribeDigestForms();
+        EXPECT_EQ(digestForms.hex, ChooseForm(HexDigitsForms)) << DescribeDigestForms();
     }
     std::printf("forms chosen here: %s\n", DescribeDigestForms().c_str());
 }
@@ -141,7 +167,7 @@ TEST(FormChoice, EachCompressionKeepsTheFirstFormThisProcessorRuns)
 // processor has a form of every compression.
 TEST(FormChoice, EveryTableEndsWithAFormThatNeedsNothing)
 {
-    for (const char* compression : {"sha1", "sha256", "sha512", "keccak"}) {
+    for (const char* compression : {"sha1", "sha256", "sha512", "keccak", "hex"}) {
         const std::vector<TestForm> forms = TestFormsOf(compression);
         ASSERT_FALSE(forms.empty()) << compression;
         EXPECT_EQ(forms.back().name, "portable") << compression;

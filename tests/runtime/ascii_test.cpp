@@ -62,14 +62,36 @@ public:
 // Bytes 0x20 to 0x7E, varied so that a unit out of place shows.
 char Printable(size_t i) { return static_cast<char>(0x20 + (i * 37 + 11) % 95); }
 
-// The scans look at whole aligned blocks: bytes before the text and after its
-// terminator must not change what they find, whatever those bytes are.
-void ExpectScansFind(const char* name, ScanTextRoutine scan, const char* text, size_t length, bool ascii,
-                     const std::string& where)
+// Texts of 0 to 99 printable bytes, each ending on the guarded page's last byte,
+// and so starting at every alignment in turn: plain ASCII, then with 0x80 at its
+// start, middle and end; then away from the page's end, with high bytes after
+// its terminator in its block. Bytes above 0x7F fill the page, so the passes meet
+// them before the text and after it: the scans and copies look at whole aligned
+// blocks, and what lies around the text must not change what they find.
+// check(text, length, firstHigh, where): firstHigh is the first 0x80's place, or
+// length when the text is plain ASCII.
+template <typename Check>
+void ForEachGuardedText(Check check)
 {
-    const TextScan found = scan(text);
-    EXPECT_EQ(found.length, length) << name << ", " << where;
-    EXPECT_EQ(found.ascii, ascii) << name << ", " << where;
+    GuardedPage page;
+    ASSERT_NE(page.pages, nullptr);
+    std::memset(page.pages, 0xC3, GuardedPage::Size);
+    for (size_t length = 0; length < 100; ++length) {
+        char* text = page.EndingAt(length + 1);
+        for (size_t i = 0; i < length; ++i) text[i] = Printable(i);
+        text[length] = 0;
+        check(text, length, length, std::to_string(length) + " ASCII bytes");
+        for (size_t at : {size_t{0}, length / 2, length - 1}) {
+            if (at >= length) continue;
+            text[at] = '\x80';
+            check(text, length, at, std::to_string(length) + " bytes, 0x80 at " + std::to_string(at));
+            text[at] = Printable(at);
+        }
+        char* early = page.EndingAt(length + 1 + 64);
+        std::memmove(early, text, length + 1);
+        check(early, length, length, std::to_string(length) + " ASCII bytes before high ones");
+        std::memset(early, 0xC3, length + 1);
+    }
 }
 
 // The text at text, encoded whole in pieces of capacity bytes by one routine;
@@ -119,6 +141,7 @@ const VectorCase VectorCases[] = {
 };
 
 using ScanForms = EachForm;
+using CopyForms = EachForm;
 using WidenForms = EachForm;
 using NarrowForms = EachForm;
 using ZeroForms = EachForm;
@@ -129,30 +152,39 @@ using Utf8Forms = EachForm;
 TEST_P(ScanForms, FindTheTerminatorAndAnyHighByteAtEveryAlignment)
 {
     const CpuForm<ScanTextRoutine>& tested = ScanTextForms[GetParam().index];
-    GuardedPage page;
-    ASSERT_NE(page.pages, nullptr);
-    // Bytes above 0x7F fill the page, so the scans meet them before the text and after it.
-    std::memset(page.pages, 0xC3, GuardedPage::Size);
-    for (size_t length = 0; length < 100; ++length) {
-        // Ending at the page's end, the text starts at every alignment in turn.
-        char* text = page.EndingAt(length + 1);
-        for (size_t i = 0; i < length; ++i) text[i] = Printable(i);
-        text[length] = 0;
-        ExpectScansFind(tested.name, tested.routine, text, length, true, std::to_string(length) + " ASCII bytes");
-        for (size_t at : {size_t{0}, length / 2, length - 1}) {
-            if (at >= length) continue;
-            text[at] = '\x80';
-            ExpectScansFind(tested.name, tested.routine, text, length, false,
-                            std::to_string(length) + " bytes, 0x80 at " + std::to_string(at));
-            text[at] = Printable(at);
+    ForEachGuardedText([&](const char* text, size_t length, size_t firstHigh, const std::string& where) {
+        const TextScan found = LeavingYmmClean(tested.name, [&] { return tested.routine(text); });
+        EXPECT_EQ(found.length, length) << tested.name << ", " << where;
+        EXPECT_EQ(found.ascii, firstHigh == length) << tested.name << ", " << where;
+    });
+}
+
+// Every room from none to more than the text needs: an ASCII text that fits is
+// copied with its zero byte; one that does not, or a text with a high byte, stops
+// with a correct ASCII prefix copied (a copy may find the room too small before it
+// meets the high byte). Nothing is written at or past the room.
+TEST_P(CopyForms, CopyAsciiTextsThatFitAndStopAtHighBytesOrTheRoomsEnd)
+{
+    const CpuForm<CopyAsciiRoutine>& tested = CopyAsciiForms[GetParam().index];
+    ForEachGuardedText([&](const char* text, size_t length, size_t firstHigh, const std::string& where) {
+        for (size_t room : {size_t{0}, length / 2, length, length + 1, length + 40}) {
+            std::string out(room + 8, '\x5A');
+            const TextCopy copy = LeavingYmmClean(tested.name, [&] { return tested.routine(text, out.data(), room); });
+            const std::string what = std::string(tested.name) + ", " + where + ", room " + std::to_string(room);
+            if (firstHigh == length && room > length) {
+                EXPECT_EQ(copy.stop, CopyStop::Copied) << what;
+                EXPECT_EQ(copy.length, length) << what;
+                EXPECT_EQ(out.substr(0, length + 1), std::string(text, length + 1)) << what;
+            } else {
+                EXPECT_NE(copy.stop, CopyStop::Copied) << what;
+                if (copy.stop == CopyStop::Room) {
+                    EXPECT_LE(copy.length, std::min(firstHigh, room)) << what;
+                    EXPECT_EQ(out.substr(0, copy.length), std::string(text, copy.length)) << what;
+                }
+            }
+            EXPECT_EQ(out.substr(room), std::string(8, '\x5A')) << what << ": written past the room";
         }
-        // The same text away from the page's end: high bytes follow its terminator in its block.
-        char* early = page.EndingAt(length + 1 + 64);
-        std::memmove(early, text, length + 1);
-        ExpectScansFind(tested.name, tested.routine, early, length, true,
-                        std::to_string(length) + " ASCII bytes before high ones");
-        std::memset(early, 0xC3, length + 1);
-    }
+    });
 }
 
 TEST_P(WidenForms, ConvertEveryLengthAndWriteNothingPastIt)
@@ -165,7 +197,7 @@ TEST_P(WidenForms, ConvertEveryLengthAndWriteNothingPastIt)
         // One byte in, past the start of a block, so the unaligned loads count.
         const std::string shifted = "#" + bytes;
         Units out(static_cast<size_t>(length) + 8, TextUnit{0xBEEF});
-        tested.routine(shifted.data() + 1, length, out.data());
+        LeavingYmmClean(tested.name, [&] { tested.routine(shifted.data() + 1, length, out.data()); });
         EXPECT_EQ(out.substr(0, bytes.size()), expected) << tested.name << ", " << length << " bytes";
         EXPECT_EQ(out.substr(bytes.size()), Units(8, TextUnit{0xBEEF})) << tested.name << ", past " << length;
     }
@@ -179,7 +211,7 @@ TEST_P(NarrowForms, ConvertEveryLengthAndWriteNothingPastIt)
         Units units(static_cast<size_t>(length) + 1, TextUnit{'#'});
         for (size_t i = 0; i < expected.size(); ++i) units[i + 1] = static_cast<TextUnit>(expected[i] = Printable(i));
         std::string out(static_cast<size_t>(length) + 8, '\x5A');
-        tested.routine(units.data() + 1, length, out.data());
+        LeavingYmmClean(tested.name, [&] { tested.routine(units.data() + 1, length, out.data()); });
         EXPECT_EQ(out.substr(0, expected.size()), expected) << tested.name << ", " << length << " units";
         EXPECT_EQ(out.substr(expected.size()), std::string(8, '\x5A')) << tested.name << ", past " << length;
     }
@@ -254,7 +286,8 @@ TEST_P(ZeroForms, StopAtTheTerminatorAndNeverCrossAPage)
     for (size_t length = 0; length < 100; ++length) {
         char* text = page.EndingAt(length + 1);
         text[length] = 0;
-        EXPECT_EQ(tested.routine(text), length) << tested.name << ", " << length << " bytes";
+        EXPECT_EQ(LeavingYmmClean(tested.name, [&] { return tested.routine(text); }), length)
+            << tested.name << ", " << length << " bytes";
         text[length] = 'b';
     }
     // A zero right at the start of a block, with more text after it.
@@ -268,6 +301,7 @@ TEST_P(ZeroForms, StopAtTheTerminatorAndNeverCrossAPage)
 INSTANTIATE_TEST_SUITE_P(Each, ZeroForms, testing::ValuesIn(TestFormsOf("zero")), TestFormKey);
 #endif
 INSTANTIATE_TEST_SUITE_P(Each, ScanForms, testing::ValuesIn(TestFormsOf("scan")), TestFormKey);
+INSTANTIATE_TEST_SUITE_P(Each, CopyForms, testing::ValuesIn(TestFormsOf("copy")), TestFormKey);
 INSTANTIATE_TEST_SUITE_P(Each, WidenForms, testing::ValuesIn(TestFormsOf("widen")), TestFormKey);
 INSTANTIATE_TEST_SUITE_P(Each, NarrowForms, testing::ValuesIn(TestFormsOf("narrow")), TestFormKey);
 INSTANTIATE_TEST_SUITE_P(Each, Utf8Forms, testing::ValuesIn(TestFormsOf("utf8")), TestFormKey);
@@ -299,6 +333,11 @@ TEST(TextPassChoice, EachCallRunsTheFirstFormThisProcessorHas)
             EXPECT_EQ(WriteText(scratch.data(), text), static_cast<int32_t>(length)) << where;
             EXPECT_EQ(scratch, bytes + '\0') << where;
             EXPECT_EQ(MeasureMemoryText(scratch.c_str()), static_cast<int32_t>(length)) << where;
+            const ScratchText copied = ReadTextIntoScratch(bytes.c_str());
+            ASSERT_NE(copied.bytes, nullptr) << where;
+            EXPECT_EQ(copied.length, static_cast<int32_t>(length)) << where;
+            EXPECT_EQ(std::string(copied.bytes, length + 1), bytes + '\0') << where;
+            GiveBackScratch(copied.bytes);
             char* block = NewAnsiBlock(text);
             ASSERT_NE(block, nullptr) << where;
             EXPECT_EQ(std::string(block), bytes) << where;
@@ -307,6 +346,7 @@ TEST(TextPassChoice, EachCallRunsTheFirstFormThisProcessorHas)
         }
     }
     ExpectChosen("scan", ScanTextForms, textPasses.scan);
+    ExpectChosen("copy", CopyAsciiForms, textPasses.copy);
     ExpectChosen("widen", WidenAsciiForms, textPasses.widen);
     ExpectChosen("narrow", NarrowAsciiForms, textPasses.narrow);
     const TextUnit accented[] = {0xE9, 0};

@@ -82,6 +82,43 @@ TEST(FreeBlock, NullDoesNothingAndEachBlockIsCounted)
     EXPECT_EQ(PlatformHeapLiveBlocks(BlockHeap()), before);
 }
 
+TEST(TakeScratch, KeepsOneBlockThatGrowsAndHandsOutBlocksOfTheirOwnBeyondIt)
+{
+    const int32_t before = PlatformHeapLiveBlocks(BlockHeap());
+    struct Row {
+        const char* why;
+        size_t size;
+        bool kept;
+    };
+    const Row rows[] = {
+        {"the kept block as it is", 0, true},
+        {"within it", 100, true},
+        {"larger: it grows", KeptScratchSize() + 1, true},
+        {"up to the bound", MostKeptScratch, true},
+        {"past the bound: a block of the call's own", MostKeptScratch + 1, false},
+    };
+    for (const Row& row : rows) {
+        const ScratchBlock block = TakeScratch(row.size);
+        ASSERT_NE(block.bytes, nullptr) << row.why;
+        EXPECT_GE(block.size, row.size) << row.why;
+        std::memset(block.bytes, 0xA5, block.size);  // all of it is the caller's
+        EXPECT_EQ(PlatformHeapLiveBlocks(BlockHeap()), before + (row.kept ? 0 : 1)) << row.why;
+        // Asked again while the first is out: a block of its own.
+        const ScratchBlock second = TakeScratch(16);
+        ASSERT_NE(second.bytes, nullptr) << row.why;
+        EXPECT_NE(second.bytes, block.bytes) << row.why;
+        GiveBackScratch(second.bytes);
+        GiveBackScratch(block.bytes);
+        EXPECT_EQ(PlatformHeapLiveBlocks(BlockHeap()), before) << row.why << ": given back";
+        const ScratchBlock again = TakeScratch(0);
+        EXPECT_EQ(again.bytes == block.bytes, row.kept) << row.why;
+        GiveBackScratch(again.bytes);
+    }
+    GiveBackScratch(nullptr);
+    EXPECT_EQ(PlatformHeapLiveBlocks(BlockHeap()), before);
+    EXPECT_EQ(KeptScratchSize(), MostKeptScratch) << "grown up to its bound and no further";
+}
+
 TEST(PlatformHeap, DestroyReleasesEveryLiveBlock)
 {
     // Large blocks first, among the small ones and last, so a destroy that stops

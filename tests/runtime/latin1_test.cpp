@@ -40,7 +40,9 @@ TEST_P(Latin1Narrowing, RunsStopWhereTheCodePageDeparts)
                 std::u16string units(static_cast<size_t>(length), u'\u00E8');
                 units[static_cast<size_t>(at)] = row.unit;
                 std::string narrowed(static_cast<size_t>(length), '\0');
-                EXPECT_EQ(tested.routine(units.data(), length, narrowed.data()), expected)
+                EXPECT_EQ(
+                    LeavingYmmClean(tested.name, [&] { return tested.routine(units.data(), length, narrowed.data()); }),
+                    expected)
                     << tested.name << ", " << row.why << " at " << at << " of " << length;
                 std::string bytes(static_cast<size_t>(length), '\xE8');
                 bytes[static_cast<size_t>(at)] = static_cast<char>(row.unit);
@@ -63,7 +65,9 @@ TEST_P(Latin1Widening, RunsStopWhereTheCodePageDeparts)
                 std::string bytes(static_cast<size_t>(length), '\xE8');
                 bytes[static_cast<size_t>(at)] = static_cast<char>(row.unit);
                 std::u16string widened(static_cast<size_t>(length), u'\0');
-                EXPECT_EQ(tested.routine(bytes.data(), length, widened.data()), expected)
+                EXPECT_EQ(
+                    LeavingYmmClean(tested.name, [&] { return tested.routine(bytes.data(), length, widened.data()); }),
+                    expected)
                     << tested.name << ", " << row.why << " at " << at << " of " << length;
                 std::u16string units(static_cast<size_t>(length), u'\u00E8');
                 units[static_cast<size_t>(at)] = row.unit;

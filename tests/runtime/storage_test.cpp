@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// What an internal text's header knows, and the string heap's working storage
-// that a call's texts are carved from and released with at once.
+// What an internal text's header knows, the string heap's working storage that a
+// call's texts are carved from and released with at once, and the kept scratch block.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -86,7 +86,10 @@ TEST(WorkingStorage, CarvesTextsAndGivesEverythingBackAtTheReset)
 
 TEST(WorkingStorage, ATextLargerThanTheStorageHasItsOwnBlockAndTheStorageGrowsForTheNextCall)
 {
-    ReleaseAllTexts();
+    // New heaps, so that the storage starts below its bound whatever ran before.
+    DllMain(nullptr, ProcessDetach, nullptr);
+    DllMain(nullptr, ProcessAttach, nullptr);
+    ASSERT_TRUE(HeapsReady());
     struct Row {
         const char* why;
         size_t characters;
@@ -130,10 +133,16 @@ TEST(WorkingStorage, DetachReleasesTheStorageAndTextsLeftInIt)
     const std::string large = Letters(size_t{StringStorageSize()} + 1);
     ASSERT_NE(ReadText("left behind"), nullptr);
     ASSERT_NE(ReadText(large.c_str()), nullptr);
+    ASSERT_NE(TakeScratch(100).bytes, nullptr) << "the kept scratch block, still out";
     DllMain(nullptr, ProcessDetach, nullptr);
     EXPECT_EQ(StringStorageSize(), 0u);
+    EXPECT_EQ(KeptScratchSize(), 0u);
     DllMain(nullptr, ProcessAttach, nullptr);
     ASSERT_TRUE(HeapsReady());
     EXPECT_EQ(StringBlocks(), 1) << "a new string heap comes with new storage";
     EXPECT_GT(StringStorageSize(), 0u);
+    const ScratchBlock scratch = TakeScratch(0);
+    EXPECT_GT(scratch.size, 0u) << "a new block heap comes with a new kept scratch block, not out";
+    EXPECT_EQ(scratch.size, KeptScratchSize());
+    GiveBackScratch(scratch.bytes);
 }

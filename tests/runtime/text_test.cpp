@@ -115,6 +115,39 @@ TEST(NewAnsiBlock, HoldsTheTextAndItsZeroByte)
     EXPECT_EQ(PlatformHeapLiveBlocks(BlockHeap()), before);
 }
 
+// The bytes a digest export hashes: the round trip of ReadText and WriteText, in
+// scratch memory; ASCII by one copy, into the kept block or, past its bound, a
+// block of the call's own.
+TEST(ReadTextIntoScratch, HoldsTheRoundTripAndAZeroByte)
+{
+    struct Row {
+        const char* why;
+        std::string bytes;  // as read and as written back
+        bool isNull;
+    };
+    const Row rows[] = {
+        {"null reads as empty", "", true},
+        {"empty", "", false},
+        {"plain ASCII", "Hello, World!", false},
+        {"Western letters take the code page", "na\xEFve caf\xE9", false},
+        {"so do the code page's own bytes", "\x80\x81\x9D\x9F", false},
+        {"ASCII past the kept block, which grows", std::string(KeptScratchSize() + 100, 'a'), false},
+        {"ASCII past the kept block's bound", std::string(MostKeptScratch + 100, 'b'), false},
+        {"a high byte past the bound", std::string(MostKeptScratch + 100, 'c') + "\xE9", false},
+    };
+    const int32_t blocks = PlatformHeapLiveBlocks(BlockHeap());
+    for (const Row& row : rows) {
+        const ScratchText text = ReadTextIntoScratch(row.isNull ? nullptr : row.bytes.c_str());
+        ASSERT_NE(text.bytes, nullptr) << row.why;
+        EXPECT_FALSE(text.refused) << row.why;
+        EXPECT_EQ(text.length, static_cast<int32_t>(row.bytes.size())) << row.why;
+        EXPECT_TRUE(std::string(text.bytes, row.bytes.size() + 1) == row.bytes + '\0') << row.why;
+        GiveBackScratch(text.bytes);
+        ReleaseAllTexts();
+        EXPECT_EQ(PlatformHeapLiveBlocks(BlockHeap()), blocks) << row.why << ": given back";
+    }
+}
+
 TEST(TextOperations, LengthEqualityAndBlanks)
 {
     EXPECT_EQ(MeasureMemoryText(nullptr), 0);

@@ -60,7 +60,9 @@ const std::vector<TestForm>& AllTestForms()
         AddTable(all, "sha256", Sha256CompressForms);
         AddTable(all, "sha512", Sha512CompressForms);
         AddTable(all, "keccak", KeccakPermuteForms);
+        AddTable(all, "hex", HexDigitsForms);
         AddTable(all, "scan", ScanTextForms);
+        AddTable(all, "copy", CopyAsciiForms);
         AddTable(all, "widen", WidenAsciiForms);
         AddTable(all, "narrow", NarrowAsciiForms);
         AddTable(all, "utf8", EncodeUtf8Forms);
@@ -132,7 +134,8 @@ std::string DescribeDigestForms()
     return Describe("sha1", Sha1CompressForms, digestForms.sha1) + ", " +
            Describe("sha256", Sha256CompressForms, digestForms.sha256) + ", " +
            Describe("sha512", Sha512CompressForms, digestForms.sha512) + ", " +
-           Describe("keccak", KeccakPermuteForms, digestForms.keccak);
+           Describe("keccak", KeccakPermuteForms, digestForms.keccak) + ", " +
+           Describe("hex", HexDigitsForms, digestForms.hex);
 }
 
 std::string LackingFormsFilter()

@@ -7,14 +7,16 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "digest/forms.h"
+#include "tests/support/ymm_state.h"
 
 struct TestForm {
-    // The routine: sha1, sha256, sha512, keccak; scan, widen, narrow, utf8, zero
+    // The routine: sha1, sha256, sha512, keccak, hex (the digest's digits); scan, copy, widen, narrow, utf8, zero
     // (the DLL's BytesBeforeZero); widen_latin1, narrow_latin1 (Linux).
     std::string compression;
     std::string name;  // the table's name for it
@@ -63,6 +65,22 @@ protected:
     const TestForm& form = GetParam();
 };
 inline std::string TestFormKey(const testing::TestParamInfo<TestForm>& info) { return info.param.Key(); }
+
+// Runs call() from a clean upper YMM state and returns what it returns; the test
+// fails, naming what ran, when the call leaves the upper halves in use.
+template <typename Call>
+auto LeavingYmmClean(const std::string& what, Call call)
+{
+    ClearUpperYmm();
+    if constexpr (std::is_void_v<decltype(call())>) {
+        call();
+        EXPECT_FALSE(UpperYmmInUse()) << what << " returned with the upper YMM state in use";
+    } else {
+        const auto result = call();
+        EXPECT_FALSE(UpperYmmInUse()) << what << " returned with the upper YMM state in use";
+        return result;
+    }
+}
 
 // Under a run on a chosen processor model, QV_EXPECT_FORM names the form each
 // text pass must have chosen there, with pass=form for one that differs (the
