@@ -25,7 +25,9 @@
 #include "quorvalent.h"
 #include "runtime/heaps.h"
 #include "runtime/latin1.h"
+#include "runtime/streams.h"
 #include "runtime/text.h"
+#include "runtime/utf8.h"
 #include "tests/support/ymm_state.h"
 
 // Every heap allocation of the process is counted, so each benchmark can
@@ -435,6 +437,28 @@ void RegisterAll()
                                              Report(state, size, 0);
                                          });
         });
+    }
+    // Each form of the DLL's UTF-16 to UTF-8 encoder this processor runs, on a
+    // whole text in the DLL's chunks; the bytes are the UTF-8 form's.
+    for (const CpuForm<EncodeUtf8Routine>& form : EncodeUtf8Forms) {
+        if (!CpuHas(form.needs)) continue;
+        for (BenchWideKind kind : {BenchWideKind::Ascii, BenchWideKind::Mixed}) {
+            const std::u16string text = BenchWideText(64 * 1024, kind);
+            benchmark::RegisterBenchmark(
+                ("pass/utf8_" + std::string(form.name) + "/-/65536/" + BenchWideName(kind)).c_str(),
+                [text, routine = form.routine](benchmark::State& state) {
+                    std::string chunk(TextChunkBytes, '\0');
+                    uint32_t bytes = 0;
+                    for (auto _ : state) {
+                        bytes = 0;
+                        for (Utf8Piece piece{text.c_str(), 0, false}; !piece.ended; bytes += piece.bytes) {
+                            piece = routine(piece.rest, chunk.data(), TextChunkBytes);
+                            KeepWritten(chunk.data());
+                        }
+                    }
+                    Report(state, bytes, 0);
+                });
+        }
     }
     // Names are tier/implementation/digest/bytes[/text kind]; tools/bench_report.py reads them back.
     for (uint32_t size : TextSizes) {

@@ -52,9 +52,12 @@ QuorvalentChar* DigestExport(const QuorvalentChar* algorithm, Message message, H
     if (!name || !message) return Refuse(PlatformError::InvalidParameter);
     if (!HeapsReady()) return Refuse(PlatformError::NotEnoughMemory);
     name->ensurePlugin();
-    // Every name is one the plugin accepts, so only memory can keep a context away.
-    DigestRun run = BeginDigest(name->id, name->bits);
-    if (!run.context) return Refuse(PlatformError::NotEnoughMemory);
+    // The context lives in this frame: the result's block is the call's only
+    // allocation where the message needs no copy. Every name is one its plugin
+    // accepts, so the context is never refused.
+    DigestFrame frame;
+    DigestRun run = BeginDigestIn(frame, name->id, name->bits);
+    if (!run.context) return Refuse(PlatformError::InvalidParameter);
     if (!hand(message, FeedPiece, &run)) {
         AbandonDigest(run);
         RefuseResult();

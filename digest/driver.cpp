@@ -18,7 +18,15 @@ DigestRun BeginDigest(int32_t id, int32_t bits)
 {
     DigestPlugin* plugin = FindDigestPlugin(id);
     // Flag 1: the plugin works on private copies and never writes the message.
-    return {plugin, plugin ? plugin->create(bits, 1) : nullptr};
+    return {plugin, plugin ? plugin->create(bits, 1) : nullptr, false};
+}
+
+DigestRun BeginDigestIn(DigestFrame& frame, int32_t id, int32_t bits)
+{
+    DigestPlugin* plugin = FindDigestPlugin(id);
+    const DigestInitOp init = FindDigestInit(id);
+    // Flag 1, as BeginDigest gives it.
+    return {plugin, plugin && init ? init(frame.bytes, bits, 1) : nullptr, true};
 }
 
 void FeedDigest(const DigestRun& run, const uint8_t* data, uint32_t length)
@@ -36,7 +44,7 @@ TextUnit* FinishDigestHex(const DigestRun& run)
 
 void AbandonDigest(const DigestRun& run)
 {
-    if (run.context) run.plugin->release(run.context);
+    if (run.context && !run.inFrame) run.plugin->release(run.context);
 }
 
 namespace {

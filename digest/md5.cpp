@@ -121,15 +121,20 @@ static auto Md5Compressor(Md5Context* md5)
     };
 }
 
-DigestContext* QUORVALENT_CALL Md5Create(int32_t, int32_t)
+DigestContext* Md5InitContext(void* memory, int32_t, int32_t)
 {
-    auto* md5 = static_cast<Md5Context*>(AllocInternal(sizeof(Md5Context)));
-    if (!md5) return nullptr;
+    auto* md5 = static_cast<Md5Context*>(memory);
     md5->header.digestBits = 128;
     for (int i = 0; i < 4; ++i) md5->chain[i] = Md5InitialChain[i];
     md5->bitCountLow = 0;
     md5->bitCountHigh = 0;
     return &md5->header;
+}
+
+DigestContext* QUORVALENT_CALL Md5Create(int32_t bits, int32_t flag)
+{
+    void* memory = AllocInternal(sizeof(Md5Context));
+    return memory ? Md5InitContext(memory, bits, flag) : nullptr;
 }
 
 void QUORVALENT_CALL Md5Update(DigestContext* context, uint8_t* data, uint32_t length)

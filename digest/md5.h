@@ -13,6 +13,8 @@ struct Md5Context {
     uint8_t block[64];      // (bitCountLow / 8) mod 64 bytes waiting for a full block
 };
 
+// create without the allocation (DigestInitOp).
+DigestContext* Md5InitContext(void* memory, int32_t bits, int32_t flag);
 DigestContext* QUORVALENT_CALL Md5Create(int32_t bits, int32_t flag);
 void QUORVALENT_CALL Md5Update(DigestContext* context, uint8_t* data, uint32_t length);
 void QUORVALENT_CALL Md5Finish(DigestContext* context);

@@ -1,6 +1,11 @@
 // SPDX-License-Identifier: MIT
-// The names the Unicode exports take for the ten digests, and their lookup.
+// The names the Unicode exports take for the ten digests, and their lookup;
+// the plugins' initialisations in place, by id.
+#include "digest/md5.h"
 #include "digest/plugin.h"
+#include "digest/sha1.h"
+#include "digest/sha2.h"
+#include "digest/sha3.h"
 
 namespace {
 
@@ -19,6 +24,20 @@ constexpr DigestName DigestNames[] = {
 };
 // clang-format on
 
+// Each plugin's create without its allocation, for the runs of the Unicode
+// exports, whose contexts live in their own frames.
+struct DigestInit {
+    int32_t id;
+    DigestInitOp init;
+};
+constexpr DigestInit DigestInits[] = {
+    {Md5, Md5InitContext}, {Sha1, Sha1InitContext}, {Sha2, Sha2InitContext}, {Sha3, Sha3InitContext}};
+
+template <typename Context>
+constexpr bool FitsFrame = sizeof(Context) <= sizeof(DigestFrame) && alignof(Context) <= alignof(DigestFrame);
+static_assert(FitsFrame<Md5Context> && FitsFrame<Sha1Context> && FitsFrame<Sha2Context> && FitsFrame<Sha3Context>,
+              "a DigestFrame holds every plugin's context");
+
 char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 }  // namespace
@@ -30,5 +49,12 @@ const DigestName* FindDigestName(const char* name, size_t length)
         while (i < length && candidate.name[i] && UpperAscii(name[i]) == candidate.name[i]) ++i;
         if (i == length && !candidate.name[i]) return &candidate;
     }
+    return nullptr;
+}
+
+DigestInitOp FindDigestInit(int32_t id)
+{
+    for (const DigestInit& candidate : DigestInits)
+        if (candidate.id == id) return candidate.init;
     return nullptr;
 }

@@ -27,6 +27,10 @@ using DigestUpdateOp = void(QUORVALENT_CALL*)(DigestContext* context, uint8_t* d
 using DigestFinishOp = void(QUORVALENT_CALL*)(DigestContext* context);
 using DigestReleaseOp = void(QUORVALENT_CALL*)(DigestContext* context);
 
+// create's work after its allocation: initialises a context in memory the caller
+// provides. Null, with the memory untouched, where create refuses bits.
+using DigestInitOp = DigestContext* (*)(void* memory, int32_t bits, int32_t flag);
+
 struct DigestPlugin {
     int32_t id;
     DigestCreateOp create;
@@ -56,19 +60,29 @@ int32_t EnsureSha3Plugin();
 TextUnit* ComputeDigestHex(uint8_t* data, uint32_t length, int32_t id, int32_t bits = 0);
 TextUnit* HexEncodeDigest(const DigestContext* context);
 
+// Room for any plugin's context (digest/names.cpp checks that each fits).
+struct DigestFrame {
+    alignas(8) uint8_t bytes[480];
+};
+
 // A message fed to a plugin in pieces: begun, fed any number of times, then
 // finished into digits or abandoned. The context is null when there is no plugin
 // for the id, it refuses bits, or the internal heap cannot supply the context.
 struct DigestRun {
     DigestPlugin* plugin;
     DigestContext* context;
+    bool inFrame;  // the context lives in the caller's DigestFrame: nothing to release
 };
 DigestRun BeginDigest(int32_t id, int32_t bits);
+// The same run with its context in frame, which must outlive it: the plugin's
+// create without the allocation, so the run takes nothing from the heaps.
+DigestRun BeginDigestIn(DigestFrame& frame, int32_t id, int32_t bits);
 // Flag 1 at create: the plugin never writes the message, so a constant one is safe.
 void FeedDigest(const DigestRun& run, const uint8_t* data, uint32_t length);
 // Finishes, encodes and releases the context: the digits as ComputeDigestHex gives them.
 TextUnit* FinishDigestHex(const DigestRun& run);
-// Releases the context of a message that will not be finished.
+// Releases the context of a message that will not be finished; one in a frame
+// is left as a release leaves it.
 void AbandonDigest(const DigestRun& run);
 
 // The algorithms by the names the Unicode exports accept.
@@ -78,6 +92,9 @@ struct DigestName {
     int32_t bits;  // create's length; 0 for MD5 and SHA-1, which have one
     int32_t (*ensurePlugin)();
 };
+// Each plugin's initialisation in place, by id; null for an id without a plugin.
+DigestInitOp FindDigestInit(int32_t id);
+
 // The algorithm that name spells, length characters compared without regard to
 // ASCII case; null for none. Only the spellings of DigestNames are accepted.
 const DigestName* FindDigestName(const char* name, size_t length);

@@ -26,16 +26,21 @@ void Sha1CompressPortable(uint32_t chain[5], uint8_t* blocks, uint32_t count, ui
 
 static Sha1Context* Sha1State(DigestContext* context) { return reinterpret_cast<Sha1Context*>(context); }
 
-DigestContext* QUORVALENT_CALL Sha1Create(int32_t, int32_t flag)
+DigestContext* Sha1InitContext(void* memory, int32_t, int32_t flag)
 {
-    auto* sha1 = static_cast<Sha1Context*>(AllocInternal(sizeof(Sha1Context)));
-    if (!sha1) return nullptr;
+    auto* sha1 = static_cast<Sha1Context*>(memory);
     sha1->header.digestBits = 160;
     for (int i = 0; i < 5; ++i) sha1->chain[i] = Sha1InitialChain[i];
     sha1->bitCountLow = 0;
     sha1->bitCountHigh = 0;
     sha1->preserveInput = flag;
     return &sha1->header;
+}
+
+DigestContext* QUORVALENT_CALL Sha1Create(int32_t bits, int32_t flag)
+{
+    void* memory = AllocInternal(sizeof(Sha1Context));
+    return memory ? Sha1InitContext(memory, bits, flag) : nullptr;
 }
 
 // What compresses this context's whole blocks: the chosen form when the caller's

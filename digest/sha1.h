@@ -15,6 +15,8 @@ struct Sha1Context {
     uint8_t workspace[64];  // the private copy of the block under compression
 };
 
+// create without the allocation (DigestInitOp).
+DigestContext* Sha1InitContext(void* memory, int32_t bits, int32_t flag);
 DigestContext* QUORVALENT_CALL Sha1Create(int32_t bits, int32_t flag);
 void QUORVALENT_CALL Sha1Update(DigestContext* context, uint8_t* data, uint32_t length);
 void QUORVALENT_CALL Sha1Finish(DigestContext* context);

@@ -390,13 +390,18 @@ static Sha2Context* Sha2FromHeader(DigestContext* context) { return reinterpret_
 // 224 and 256 run on the 32-bit-word engine, every other accepted length on the 64-bit one.
 static bool Sha2UsesWords32(int32_t digestBits) { return digestBits == 224 || digestBits == 256; }
 
-DigestContext* QUORVALENT_CALL Sha2Create(int32_t bits, int32_t)
+// The digest length create makes of bits: 0 means 256; 0 for a refused length.
+static int32_t Sha2Bits(int32_t bits)
 {
-    if (bits == 0) bits = 256;
-    // Checked before allocating, so a refused length keeps no memory.
-    if (bits != 224 && bits != 256 && bits != 384 && bits != 512) return nullptr;
-    auto* sha2 = static_cast<Sha2Context*>(AllocInternal(sizeof(Sha2Context)));
-    if (!sha2) return nullptr;
+    if (bits == 0) return 256;
+    return bits == 224 || bits == 256 || bits == 384 || bits == 512 ? bits : 0;
+}
+
+DigestContext* Sha2InitContext(void* memory, int32_t bits, int32_t)
+{
+    bits = Sha2Bits(bits);
+    if (bits == 0) return nullptr;
+    auto* sha2 = static_cast<Sha2Context*>(memory);
     sha2->header.digestBits = bits;
     switch (bits) {
     case 224:
@@ -413,6 +418,14 @@ DigestContext* QUORVALENT_CALL Sha2Create(int32_t bits, int32_t)
         break;
     }
     return &sha2->header;
+}
+
+DigestContext* QUORVALENT_CALL Sha2Create(int32_t bits, int32_t flag)
+{
+    // Checked before allocating, so a refused length keeps no memory.
+    if (Sha2Bits(bits) == 0) return nullptr;
+    void* memory = AllocInternal(sizeof(Sha2Context));
+    return memory ? Sha2InitContext(memory, bits, flag) : nullptr;
 }
 
 void QUORVALENT_CALL Sha2Update(DigestContext* context, uint8_t* data, uint32_t length)

@@ -32,6 +32,8 @@ struct Sha2Context {
     };
 };
 
+// create without the allocation (DigestInitOp).
+DigestContext* Sha2InitContext(void* memory, int32_t bits, int32_t flag);
 DigestContext* QUORVALENT_CALL Sha2Create(int32_t bits, int32_t flag);
 void QUORVALENT_CALL Sha2Update(DigestContext* context, uint8_t* data, uint32_t length);
 void QUORVALENT_CALL Sha2Finish(DigestContext* context);

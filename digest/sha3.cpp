@@ -124,32 +124,40 @@ void Sha3SpongeFinal(KeccakSponge* sponge, uint8_t* out)
     StoreLittleEndian64(out, sponge->lanes, 100 - rate / 2);
 }
 
-static DigestContext* QUORVALENT_CALL Sha3Create(int32_t bits, int32_t flag)
+// The initialisation of the sponge create makes for bits (0 means 256); null for a refused length.
+static void (*Sha3InitFor(int32_t bits))(KeccakSponge*)
 {
-    (void)flag;  // the sponge never writes the caller's bytes
-    if (bits == 0) bits = 256;
-    void (*init)(KeccakSponge*) = nullptr;
     switch (bits) {
     case 224:
-        init = Sha3Init224;
-        break;
+        return Sha3Init224;
+    case 0:
     case 256:
-        init = Sha3Init256;
-        break;
+        return Sha3Init256;
     case 384:
-        init = Sha3Init384;
-        break;
+        return Sha3Init384;
     case 512:
-        init = Sha3Init512;
-        break;
+        return Sha3Init512;
     default:
-        return nullptr;  // refused before anything is allocated
+        return nullptr;
     }
-    Sha3Context* context = static_cast<Sha3Context*>(AllocInternal(sizeof(Sha3Context)));
-    if (!context) return nullptr;
-    context->header.digestBits = bits;
+}
+
+DigestContext* Sha3InitContext(void* memory, int32_t bits, int32_t flag)
+{
+    (void)flag;  // the sponge never writes the caller's bytes
+    void (*init)(KeccakSponge*) = Sha3InitFor(bits);
+    if (!init) return nullptr;
+    auto* context = static_cast<Sha3Context*>(memory);
+    context->header.digestBits = bits == 0 ? 256 : bits;
     init(&context->sponge);
     return &context->header;
+}
+
+static DigestContext* QUORVALENT_CALL Sha3Create(int32_t bits, int32_t flag)
+{
+    if (!Sha3InitFor(bits)) return nullptr;  // refused before anything is allocated
+    void* memory = AllocInternal(sizeof(Sha3Context));
+    return memory ? Sha3InitContext(memory, bits, flag) : nullptr;
 }
 
 static void QUORVALENT_CALL Sha3Update(DigestContext* context, uint8_t* data, uint32_t length)

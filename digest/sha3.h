@@ -19,6 +19,10 @@ struct Sha3Context {
     KeccakSponge sponge;
 };
 
+// The plugin's create without the allocation (DigestInitOp); its operations
+// are reached through the plugin table.
+DigestContext* Sha3InitContext(void* memory, int32_t bits, int32_t flag);
+
 // bits is 224, 256, 384 or 512; the sponge is cleared and left open and empty.
 void Sha3SpongeInit(KeccakSponge* sponge, int32_t bits);
 void Sha3Init224(KeccakSponge* sponge);

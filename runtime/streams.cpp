@@ -36,19 +36,35 @@ void HandBytes(const void* data, size_t length, PieceSink take, void* sink)
 void HandTextAsUtf8(const CallerChar* text, PieceSink take, void* sink)
 {
 #if defined(_WIN32)
-    char first[TextPieceBytes];
+    alignas(16) char first[TextPieceBytes];
     Utf8Piece encoded = EncodeUtf8(text, first, sizeof first);
-    if (encoded.bytes) take(sink, reinterpret_cast<const uint8_t*>(first), encoded.bytes);
-    if (encoded.ended) return;
-    // Larger pieces for a longer text: fewer calls into the plugin, which then
-    // keeps fewer partial blocks.
+    if (encoded.ended) {
+        if (encoded.bytes) take(sink, reinterpret_cast<const uint8_t*>(first), encoded.bytes);
+        return;
+    }
+    // Larger pieces for a longer text: fewer calls into the plugin.
     char* chunk = TakeScratch(TextChunkBytes).bytes;
     char* piece = chunk ? chunk : first;
     const uint32_t capacity = chunk ? TextChunkBytes : static_cast<uint32_t>(sizeof first);
-    do {
-        encoded = EncodeUtf8(encoded.rest, piece, capacity);
-        if (encoded.bytes) take(sink, reinterpret_cast<const uint8_t*>(piece), encoded.bytes);
-    } while (!encoded.ended);
+    // Each piece but the last is whole runs of TextPieceRun bytes, its rest carried
+    // to the start of the next: the plugins then take every whole block where it
+    // lies, at an aligned address. After a piece of any length they would keep
+    // part of a block, and the SHA-2 and SHA-3 plugins would copy every block
+    // of the next piece, which would no longer start at a word.
+    const char* filled = first;
+    uint32_t bytes = encoded.bytes;
+    for (;;) {
+        const uint32_t whole = bytes - bytes % TextPieceRun;
+        take(sink, reinterpret_cast<const uint8_t*>(filled), whole);
+        // A piece holds far more than a run, so the rest never overlaps what it moves to.
+        std::memcpy(piece, filled + whole, bytes - whole);
+        bytes -= whole;
+        encoded = EncodeUtf8(encoded.rest, piece + bytes, capacity - bytes);
+        bytes += encoded.bytes;
+        filled = piece;
+        if (encoded.ended) break;
+    }
+    if (bytes) take(sink, reinterpret_cast<const uint8_t*>(piece), bytes);
     GiveBackScratch(chunk);
 #else
     HandBytes(text, std::strlen(text), take, sink);

@@ -20,10 +20,13 @@ void HandBytes(const void* data, size_t length, PieceSink take, void* sink);
 // The UTF-8 form of a zero-terminated text. On Windows the UTF-16 text is
 // encoded a piece at a time: the first into TextPieceBytes on the stack, so a
 // short text costs no allocation, the rest into TextChunkBytes of scratch
-// memory (TakeScratch; or on through the stack's, when there is none); elsewhere the text is UTF-8
-// already and its bytes are handed over as they are.
+// memory (TakeScratch; or on through the stack's, when there is none); every
+// piece but the last is a whole number of TextPieceRun bytes, a whole number of
+// MD5's, SHA-1's and SHA-2's blocks and of the 8-byte words of SHA-3's.
+// Elsewhere the text is UTF-8 already and its bytes are handed over as they are.
 constexpr uint32_t TextPieceBytes = 1024;
 constexpr uint32_t TextChunkBytes = 16 * 1024;
+constexpr uint32_t TextPieceRun = 128;
 void HandTextAsUtf8(const CallerChar* text, PieceSink take, void* sink);
 
 constexpr uint32_t MostChunkBytes = 1u << 20;

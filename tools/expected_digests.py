@@ -95,10 +95,11 @@ UNICODE_TEXTS = [
 ] + [("%d UTF-8 bytes, at a block boundary" % n, sized(n), "", 0, "")
      for n in sorted({55, 56, 63, 64, 65, 71, 72, 73, 103, 104, 105, 111, 112, 113, 127, 128, 129,
                       135, 136, 137, 143, 144, 145})] + [
-    # Across the pieces of the conversion (1024 bytes, then 16384): characters of
-    # every length, and a lone surrogate, at and around each piece's end.
+    # Across the pieces of the conversion (1024 bytes, then 16384 after what the
+    # first leaves beyond its whole 128-byte runs, 125 bytes of ASCII): characters
+    # of every length, and a lone surrogate, at and around each piece's end.
     ("%d ASCII, then characters of every length" % n, "", "a", n, "😀€жa\ud800é")
-    for n in list(range(1017, 1025)) + list(range(17401, 17409))
+    for n in list(range(1017, 1025)) + list(range(17273, 17281)) + list(range(17401, 17409))
 ] + [
     ("long mixed text (Cyrillic, Chinese, emoji, ASCII)", "", "Съешь 日本語 😀 ok, ", 3000, "end"),
     ("long ASCII text", "x", "The quick brown fox jumps over the lazy dog. ", 2500, "\udc00"),

@@ -26,6 +26,9 @@ TEST(ComputeDigestHex, GivesAnEmptyTextAndKeepsNothingWhenNoDigestRuns)
     const int32_t texts = PlatformHeapLiveBlocks(StringHeap());
     for (const Row& row : rows) {
         EXPECT_EQ(DriverHex(row.id, row.bits, Bytes{'a', 'b', 'c'}), "") << row.why;
+        bool untouched = false;
+        EXPECT_EQ(FrameHex(row.id, row.bits, Bytes{'a', 'b', 'c'}, &untouched), "") << row.why;
+        EXPECT_TRUE(untouched) << row.why;
         EXPECT_EQ(PlatformHeapLiveBlocks(InternalHeap()), contexts) << row.why;
         EXPECT_EQ(PlatformHeapLiveBlocks(StringHeap()), texts) << row.why;
     }

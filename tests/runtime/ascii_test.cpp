@@ -94,6 +94,52 @@ void ForEachGuardedText(Check check)
     }
 }
 
+// The text at text, encoded whole in pieces of capacity bytes by one routine;
+// each piece must stop where the routine's contract says.
+std::string EncodeInPieces(const CpuForm<EncodeUtf8Routine>& form, const TextUnit* text, size_t length,
+                           uint32_t capacity, const std::string& where)
+{
+    std::string encoded;
+    std::string piece(capacity, '\0');
+    for (const TextUnit* at = text;;) {
+        const Utf8Piece step = form.routine(at, piece.data(), capacity);
+        EXPECT_LE(step.bytes, capacity) << form.name << ", " << where;
+        encoded.append(piece, 0, std::min<size_t>(step.bytes, capacity));
+        if (step.ended) {
+            EXPECT_EQ(step.rest, text + length) << form.name << ", " << where;
+            return encoded;
+        }
+        EXPECT_LT(capacity - step.bytes, Utf8Room) << form.name << ", " << where;
+        if (step.rest == at && step.bytes == 0) return encoded + "<stuck>";
+        at = step.rest;
+    }
+}
+
+// What the vector forms add: each row's units stand at every place of a text of
+// its filler, so that they meet every lane, the middle of a vector and the ends
+// of blocks and pieces, a lone high surrogate last before the terminator among
+// them. The unit form, checked against Python's codecs above, is the reference.
+struct VectorCase {
+    const char* name;
+    std::u16string units;
+    char16_t filler;
+};
+
+const VectorCase VectorCases[] = {
+    {"a pair among ASCII", u"\U0001F600", u'a'},
+    {"a pair among Chinese", u"\U0001F600", u'\u65E5'},
+    {"U+10000 and U+10FFFF among Cyrillic", u"\U00010000\U0010FFFF", u'\u0416'},
+    {"a lone high surrogate, then ASCII", {0xD83D, u'x'}, u'\u0416'},
+    {"a lone high surrogate among ASCII", {0xDBFF}, u'a'},
+    {"a lone low surrogate among Chinese", {0xDC00}, u'\u65E5'},
+    {"two high surrogates, then a low one", {0xD800, 0xDBFF, 0xDFFF}, u'a'},
+    {"a low surrogate, then a high one", {0xDFFF, 0xD800}, u'\u00E9'},
+    {"a pair, then a lone low surrogate", {0xD83D, 0xDE00, 0xDE00}, u'\uFFFD'},
+    {"each length's first and last character",
+     {0x7F, 0x80, 0x7FF, 0x800, 0xD7FF, 0xE000, 0xFFFD, 0xFFFF, 0x01, 0xFFFE},
+     u'\u07FF'},
+};
+
 using ScanForms = EachForm;
 using CopyForms = EachForm;
 using WidenForms = EachForm;
@@ -193,23 +239,38 @@ TEST_P(Utf8Forms, EncodeEveryTextInPiecesOfAnySizeAtEveryAlignment)
                 std::copy(units.begin(), units.end(), text);
                 text[units.size()] = 0;
             }
-            for (uint32_t capacity : {Utf8Room, Utf8Room + 1, Utf8Room + 3, 33u, 64u, 4096u}) {
-                std::string encoded;
-                std::string piece(capacity, '\0');
-                const TextUnit* at = text;
-                for (Utf8Piece step{};;) {
-                    step = tested.routine(at, piece.data(), capacity);
-                    ASSERT_LE(step.bytes, capacity);
-                    encoded.append(piece, 0, step.bytes);
-                    if (step.ended) {
-                        EXPECT_EQ(step.rest, text + units.size()) << tested.name << ", " << row.name;
-                        break;
-                    }
-                    ASSERT_LT(capacity - step.bytes, Utf8Room) << tested.name << ", " << row.name;
-                    at = step.rest;
-                }
-                EXPECT_EQ(encoded, expected)
+            for (uint32_t capacity : {Utf8Room, Utf8Room + 1, Utf8Room + 3, 33u, 64u, 4096u})
+                EXPECT_EQ(EncodeInPieces(tested, text, units.size(), capacity, row.name), expected)
                     << tested.name << ", " << row.name << ", shifted " << shift << " units, pieces of " << capacity;
+        }
+    }
+}
+
+TEST_P(Utf8Forms, MatchTheUnitFormWhereverSurrogatesAndLengthsFall)
+{
+    const CpuForm<EncodeUtf8Routine>& tested = EncodeUtf8Forms[GetParam().index];
+    const CpuForm<EncodeUtf8Routine>& units = EncodeUtf8Forms[Utf8PassForms - 1];
+    GuardedPage page;
+    ASSERT_NE(page.pages, nullptr);
+    // Past two AVX2 blocks, and on past the next one's first vector.
+    constexpr size_t Places = 80;
+    for (const VectorCase& row : VectorCases) {
+        for (size_t place = 0; place <= Places; ++place) {
+            Units text(Places, TextUnit{row.filler});
+            text.insert(place, Units(row.units.begin(), row.units.end()));
+            for (size_t shift = 0; shift < 32; ++shift) {
+                // High surrogates past the terminator, which must not pair with the text's last unit.
+                std::fill_n(static_cast<TextUnit*>(page.pages), GuardedPage::Size / sizeof(TextUnit), 0xDBFF);
+                TextUnit* at = reinterpret_cast<TextUnit*>(page.EndingAt((text.size() + 1 + shift) * sizeof(TextUnit)));
+                std::copy(text.begin(), text.end(), at);
+                at[text.size()] = 0;
+                const std::string where = std::string(row.name) + " at " + std::to_string(place) + ", shifted " +
+                                          std::to_string(shift) + " units";
+                const std::string expected = EncodeInPieces(units, at, text.size(), 4096, where);
+                // Pieces that end anywhere in a block, the most the vectors need among them.
+                for (uint32_t capacity : {60u, 61u, 64u, 108u, 113u, 127u, 150u, 4096u})
+                    EXPECT_EQ(EncodeInPieces(tested, at, text.size(), capacity, where), expected)
+                        << tested.name << ", " << where << ", pieces of " << capacity;
             }
         }
     }

@@ -106,10 +106,24 @@ std::string DriverHex(int32_t id, int32_t bits, const Bytes& message)
     return out;
 }
 
+std::string FrameHex(int32_t id, int32_t bits, const Bytes& message, bool* untouched)
+{
+    DigestFrame frame;
+    std::memset(frame.bytes, 0x5A, sizeof frame.bytes);
+    const DigestRun run = BeginDigestIn(frame, id, bits);
+    FeedDigest(run, message.data(), static_cast<uint32_t>(message.size()));
+    std::string out = Narrow(FinishDigestHex(run));
+    ReleaseAllTexts();
+    if (untouched)
+        *untouched = std::all_of(std::begin(frame.bytes), std::end(frame.bytes), [](uint8_t b) { return b == 0x5A; });
+    return out;
+}
+
 void ExpectEveryFeed(int32_t id, int32_t bits, const Bytes& message, const std::string& expected,
                      const std::string& where)
 {
     EXPECT_EQ(DriverHex(id, bits, message), expected) << where << " driver";
+    EXPECT_EQ(FrameHex(id, bits, message), expected) << where << " driver, context in a frame";
     for (Feed feed : AllFeeds)
         for (int32_t flag : {1, 0})
             EXPECT_EQ(ToHex(RunPlugin(id, bits, message, feed, flag)), expected)
@@ -156,6 +170,9 @@ void ExpectRefusedLengthsKeepNoStorage(int32_t id)
         const int32_t live = PlatformHeapLiveBlocks(InternalHeap());
         EXPECT_EQ(FindDigestPlugin(id)->create(bits, 1), nullptr) << bits;
         EXPECT_EQ(DriverHex(id, bits, Bytes{'a'}), "") << bits;
+        bool untouched = false;
+        EXPECT_EQ(FrameHex(id, bits, Bytes{'a'}, &untouched), "") << bits;
+        EXPECT_TRUE(untouched) << bits << ": a refused length wrote into the frame";
         EXPECT_EQ(PlatformHeapLiveBlocks(InternalHeap()), live) << bits;
     }
 }
