@@ -28,6 +28,18 @@ inline constexpr CpuFeatureName CpuFeatureNames[] = {
     {CpuBmi1, "bmi1"}, {CpuBmi2, "bmi2"},   {CpuSha, "sha"},
 };
 
+// What the features are read from: CPUID leaf 1's ECX and EDX, leaf 7's EBX (0
+// where the processor has no leaf 7) and XCR0 (0 where OSXSAVE is clear, since
+// reading it then faults).
+struct CpuidWords {
+    uint32_t leaf1Ecx, leaf1Edx, leaf7Ebx;
+    uint64_t xcr0;
+};
+
+// The features those words offer: AVX2 only where the operating system saves
+// the YMM registers.
+uint32_t CpuFeaturesOf(const CpuidWords& words);
+
 // The features of this processor; 0 on other architectures.
 uint32_t CpuFeatures();
 
