@@ -2,7 +2,7 @@
 // The result block handed to the caller, and FreeMem, which takes it back.
 #include "boundary/result.h"
 
-#include "boundary/exports.h"
+#include "quorvalent.h"
 #include "runtime/heaps.h"
 #include "runtime/text.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // text_rot13: rotates the 26 Latin letters by 13 places, keeping case.
-#include "boundary/exports.h"
 #include "boundary/result.h"
+#include "quorvalent.h"
 #include "runtime/heaps.h"
 #include "runtime/text.h"
 

@@ -140,7 +140,8 @@ static inline Word Sha2Choose(Word x, Word y, Word z)
     (schedule[slot] += Sha512Sigma1(schedule[((slot) + 14) & 15]) + schedule[((slot) + 9) & 15] + \
                        Sha512Sigma0(schedule[((slot) + 1) & 15]))
 
-void Sha256Compress(uint32_t chain[8], const uint8_t* block)
+// One block into the chaining values; the block is only read.
+static void Sha256Compress(uint32_t chain[8], const uint8_t* block)
 {
     uint32_t schedule[16];
     uint32_t a = chain[0], b = chain[1], c = chain[2], d = chain[3];
@@ -259,7 +260,7 @@ template <typename Word>
     chain[7] += Sha512Value(h);
 }
 
-void Sha512Compress(uint64_t chain[8], const uint8_t* block) { Sha512Rounds<uint64_t>(chain, block); }
+static void Sha512Compress(uint64_t chain[8], const uint8_t* block) { Sha512Rounds<uint64_t>(chain, block); }
 
 void Sha256CompressPortable(uint32_t chain[8], const uint8_t* blocks, uint32_t count)
 {
@@ -287,10 +288,11 @@ static void Sha2Start(State* state, const Word (&initial)[8], uint32_t digestByt
     for (int i = 0; i < 8; ++i) state->chain[i] = initial[i];
 }
 
-void Sha224Init(Sha256State* state) { Sha2Start(state, Sha224InitialHashValue, 28); }
-void Sha256Init(Sha256State* state) { Sha2Start(state, Sha256InitialHashValue, 32); }
-void Sha384Init(Sha512State* state) { Sha2Start(state, Sha384InitialHashValue, 48); }
-void Sha512Init(Sha512State* state) { Sha2Start(state, Sha512InitialHashValue, 64); }
+// Set the count, the digest length and the chaining values; block is left as it is.
+static void Sha224Init(Sha256State* state) { Sha2Start(state, Sha224InitialHashValue, 28); }
+static void Sha256Init(Sha256State* state) { Sha2Start(state, Sha256InitialHashValue, 32); }
+static void Sha384Init(Sha512State* state) { Sha2Start(state, Sha384InitialHashValue, 48); }
+static void Sha512Init(Sha512State* state) { Sha2Start(state, Sha512InitialHashValue, 64); }
 
 static bool Sha2Aligned(const void* address, uintptr_t size)
 {
@@ -334,12 +336,12 @@ static void Sha2Absorb(State* state, const uint8_t* data, uint32_t length, Routi
     if (length > 0) std::memcpy(state->block, data, length);
 }
 
-void Sha256Update(Sha256State* state, const uint8_t* data, uint32_t length)
+static void Sha256Update(Sha256State* state, const uint8_t* data, uint32_t length)
 {
     Sha2Absorb(state, data, length, digestForms.sha256);
 }
 
-void Sha512Update(Sha512State* state, const uint8_t* data, uint32_t length)
+static void Sha512Update(Sha512State* state, const uint8_t* data, uint32_t length)
 {
     Sha2Absorb(state, data, length, digestForms.sha512);
 }
@@ -372,14 +374,15 @@ static void Sha2Pad(State* state, Routine compress)
     compress(state->chain, block, 1);
 }
 
-// A null out closes the state without writing a digest anywhere.
-void Sha256Final(Sha256State* state, uint8_t* out)
+// Pad in place, compress, and write digestBytes bytes to out; a null out closes
+// the state without writing a digest anywhere.
+static void Sha256Final(Sha256State* state, uint8_t* out)
 {
     Sha2Pad(state, digestForms.sha256);
     if (out) StoreBigEndian32(out, state->chain, state->digestBytes);
 }
 
-void Sha512Final(Sha512State* state, uint8_t* out)
+static void Sha512Final(Sha512State* state, uint8_t* out)
 {
     Sha2Pad(state, digestForms.sha512);
     if (out) StoreBigEndian64(out, state->chain, state->digestBytes);
@@ -420,7 +423,7 @@ DigestContext* Sha2InitContext(void* memory, int32_t bits, int32_t)
     return &sha2->header;
 }
 
-DigestContext* QUORVALENT_CALL Sha2Create(int32_t bits, int32_t flag)
+static DigestContext* QUORVALENT_CALL Sha2Create(int32_t bits, int32_t flag)
 {
     // Checked before allocating, so a refused length keeps no memory.
     if (Sha2Bits(bits) == 0) return nullptr;
@@ -428,7 +431,7 @@ DigestContext* QUORVALENT_CALL Sha2Create(int32_t bits, int32_t flag)
     return memory ? Sha2InitContext(memory, bits, flag) : nullptr;
 }
 
-void QUORVALENT_CALL Sha2Update(DigestContext* context, uint8_t* data, uint32_t length)
+static void QUORVALENT_CALL Sha2Update(DigestContext* context, uint8_t* data, uint32_t length)
 {
     Sha2Context* sha2 = Sha2FromHeader(context);
     if (Sha2UsesWords32(sha2->header.digestBits)) {
@@ -438,7 +441,7 @@ void QUORVALENT_CALL Sha2Update(DigestContext* context, uint8_t* data, uint32_t 
     }
 }
 
-void QUORVALENT_CALL Sha2Finish(DigestContext* context)
+static void QUORVALENT_CALL Sha2Finish(DigestContext* context)
 {
     Sha2Context* sha2 = Sha2FromHeader(context);
     if (Sha2UsesWords32(sha2->header.digestBits)) {
@@ -448,7 +451,7 @@ void QUORVALENT_CALL Sha2Finish(DigestContext* context)
     }
 }
 
-void QUORVALENT_CALL Sha2Release(DigestContext* context) { FreeInternal(Sha2FromHeader(context)); }
+static void QUORVALENT_CALL Sha2Release(DigestContext* context) { FreeInternal(Sha2FromHeader(context)); }
 
 int32_t EnsureSha2Plugin()
 {

@@ -21,14 +21,16 @@ static constexpr uint32_t FinishedMark = 0x80000000u;
 // The portable form; the rounds are in digest/keccak_rounds.h.
 void KeccakPermutePortable(uint64_t state[25]) { KeccakRounds(state); }
 
-void KeccakPermute(uint64_t state[25]) { digestForms.keccak(state); }
+// Keccak-f[1600] in place, in the chosen form.
+static void KeccakPermute(uint64_t state[25]) { digestForms.keccak(state); }
 
 [[gnu::always_inline]] static inline void XorBlockLane(uint64_t* lanes, const uint8_t* block, int index)
 {
     lanes[index] ^= LoadLittleEndian64(block + 8 * index);
 }
 
-void Sha3AbsorbBlock(KeccakSponge* sponge, const uint8_t* block, uint32_t rate)
+// One block of rate bytes (72, 104, 136 or 144) into the state, then the permutation.
+static void Sha3AbsorbBlock(KeccakSponge* sponge, const uint8_t* block, uint32_t rate)
 {
     uint64_t* lanes = sponge->lanes;
     // Every rate covers lanes 0 to 8 (SHA3-512); the larger ones add lanes in three steps.
@@ -59,19 +61,21 @@ void Sha3AbsorbBlock(KeccakSponge* sponge, const uint8_t* block, uint32_t rate)
     KeccakPermute(lanes);
 }
 
-void Sha3SpongeInit(KeccakSponge* sponge, int32_t bits)
+// bits is 224, 256, 384 or 512; the sponge is cleared and left open and empty.
+static void Sha3SpongeInit(KeccakSponge* sponge, int32_t bits)
 {
     std::memset(sponge, 0, sizeof *sponge);
     // The capacity is twice the digest length; the rest of the 1600 bits is the rate.
     sponge->rate = static_cast<uint32_t>(1600 - 2 * bits) / 8;
 }
 
-void Sha3Init224(KeccakSponge* sponge) { Sha3SpongeInit(sponge, 224); }
-void Sha3Init256(KeccakSponge* sponge) { Sha3SpongeInit(sponge, 256); }
-void Sha3Init384(KeccakSponge* sponge) { Sha3SpongeInit(sponge, 384); }
-void Sha3Init512(KeccakSponge* sponge) { Sha3SpongeInit(sponge, 512); }
+static void Sha3Init224(KeccakSponge* sponge) { Sha3SpongeInit(sponge, 224); }
+static void Sha3Init256(KeccakSponge* sponge) { Sha3SpongeInit(sponge, 256); }
+static void Sha3Init384(KeccakSponge* sponge) { Sha3SpongeInit(sponge, 384); }
+static void Sha3Init512(KeccakSponge* sponge) { Sha3SpongeInit(sponge, 512); }
 
-void Sha3SpongeAbsorb(KeccakSponge* sponge, const uint8_t* data, uint32_t length)
+// Ignored once the sponge is finished.
+static void Sha3SpongeAbsorb(KeccakSponge* sponge, const uint8_t* data, uint32_t length)
 {
     if (sponge->position & FinishedMark) return;
     if (length == 0) return;  // data may then be null, which memcpy must not see
@@ -103,7 +107,9 @@ void Sha3SpongeAbsorb(KeccakSponge* sponge, const uint8_t* data, uint32_t length
     if (length != 0) std::memcpy(sponge->buffer, data, length);
 }
 
-void Sha3SpongeFinal(KeccakSponge* sponge, uint8_t* out)
+// Pads and absorbs the last block the first time; every call copies the
+// 100 - rate / 2 digest bytes to out unless out is null.
+static void Sha3SpongeFinal(KeccakSponge* sponge, uint8_t* out)
 {
     const uint32_t rate = sponge->rate;
     if (!(sponge->position & FinishedMark)) {

@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "runtime/cpu.h"
-#include "runtime/text.h"
+#include "runtime/text_unit.h"
 
 // What one look at a zero-terminated text finds.
 struct TextScan {

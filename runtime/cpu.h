@@ -95,5 +95,3 @@ struct ChooseOnFirstUse<Table, Slot, Forms, Result (*)(Arguments...)> {
         return (Table.*Slot)(arguments...);
     }
 };
-
-inline bool CpuHasSse2() { return CpuHas(CpuSse2); }

@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "runtime/cpu.h"
-#include "runtime/text.h"
+#include "runtime/text_unit.h"
 
 using WidenLatin1Routine = int32_t (*)(const char* bytes, int32_t count, TextUnit* out);
 using NarrowLatin1Routine = int32_t (*)(const TextUnit* units, int32_t count, char* out);

@@ -12,7 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include "digest/forms.h"
+#include "digest/form_tables.h"
 #include "tests/support/ymm_state.h"
 
 struct TestForm {
