@@ -154,7 +154,7 @@ void QUORVALENT_CALL Md5Finish(DigestContext* context)
     WipeMemory(md5->block, sizeof md5->block);
 }
 
-void QUORVALENT_CALL Md5Release(DigestContext* context) { FreeInternal(Md5State(context)); }
+void QUORVALENT_CALL Md5Release(DigestContext* context) { WipeAndFreeContext(context, sizeof(Md5Context)); }
 
 int32_t EnsureMd5Plugin()
 {

@@ -72,7 +72,7 @@ void QUORVALENT_CALL Sha1Finish(DigestContext* context)
     WipeMemory(sha1->workspace, sizeof sha1->workspace);
 }
 
-void QUORVALENT_CALL Sha1Release(DigestContext* context) { FreeInternal(Sha1State(context)); }
+void QUORVALENT_CALL Sha1Release(DigestContext* context) { WipeAndFreeContext(context, sizeof(Sha1Context)); }
 
 int32_t EnsureSha1Plugin()
 {

@@ -10,6 +10,7 @@
 #include "digest/byte_order.h"
 #include "digest/forms.h"
 #include "digest/sha512_constants.h"
+#include "digest/wipe.h"
 #include "runtime/heaps.h"
 
 static_assert(std::is_standard_layout_v<Sha2Context> && offsetof(Sha2Context, header) == 0,
@@ -451,7 +452,7 @@ static void QUORVALENT_CALL Sha2Finish(DigestContext* context)
     }
 }
 
-static void QUORVALENT_CALL Sha2Release(DigestContext* context) { FreeInternal(Sha2FromHeader(context)); }
+static void QUORVALENT_CALL Sha2Release(DigestContext* context) { WipeAndFreeContext(context, sizeof(Sha2Context)); }
 
 int32_t EnsureSha2Plugin()
 {

@@ -10,6 +10,7 @@
 #include "digest/byte_order.h"
 #include "digest/forms.h"
 #include "digest/keccak_rounds.h"
+#include "digest/wipe.h"
 #include "runtime/heaps.h"
 
 static_assert(std::is_standard_layout_v<Sha3Context> && offsetof(Sha3Context, header) == 0,
@@ -176,10 +177,7 @@ static void QUORVALENT_CALL Sha3Finish(DigestContext* context)
     Sha3SpongeFinal(&reinterpret_cast<Sha3Context*>(context)->sponge, context->digest);
 }
 
-static void QUORVALENT_CALL Sha3Release(DigestContext* context)
-{
-    FreeInternal(reinterpret_cast<Sha3Context*>(context));
-}
+static void QUORVALENT_CALL Sha3Release(DigestContext* context) { WipeAndFreeContext(context, sizeof(Sha3Context)); }
 
 int32_t EnsureSha3Plugin()
 {

@@ -3,6 +3,7 @@
 // once with CPUID, and the forms of a routine that are chosen by it: a
 // compression or a text pass picks its fastest form once and keeps it.
 #pragma once
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <type_traits>
@@ -82,8 +83,8 @@ const char* FormName(const CpuForm<Routine> (&forms)[Count], Routine routine)
 // Stands in a slot of a table of routines (Table.*Slot) until the slot's first
 // call: chooses from Forms, keeps the choice in the slot and hands the call on to
 // it, so later calls go straight to the form and ask nothing. Only that slot
-// changes, so a form a test has put in another slot stays there. Calls into the
-// library never overlap, and a second choice would be the same.
+// changes, so a form a test has put in another slot stays there. Two calls that
+// overlapped would store the same choice.
 template <auto& Table, auto Slot, const auto& Forms, typename Routine = std::remove_reference_t<decltype(Table.*Slot)>>
 struct ChooseOnFirstUse;
 
@@ -91,7 +92,9 @@ template <auto& Table, auto Slot, const auto& Forms, typename Result, typename..
 struct ChooseOnFirstUse<Table, Slot, Forms, Result (*)(Arguments...)> {
     static Result Run(Arguments... arguments)
     {
-        Table.*Slot = ChooseForm(Forms);
-        return (Table.*Slot)(arguments...);
+        // One aligned pointer store: relaxed, as nothing else hangs on it.
+        Result (*const chosen)(Arguments...) = ChooseForm(Forms);
+        std::atomic_ref(Table.*Slot).store(chosen, std::memory_order_relaxed);
+        return chosen(arguments...);
     }
 };
