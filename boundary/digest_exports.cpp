@@ -4,7 +4,7 @@
 #include "digest/plugin.h"
 #include "quorvalent.h"
 #include "runtime/heaps.h"
-#include "runtime/integer.h"
+#include "runtime/parse_integer.h"
 #include "runtime/text.h"
 
 namespace {

@@ -14,7 +14,7 @@ using WidenLatin1Routine = int32_t (*)(const char* bytes, int32_t count, TextUni
 using NarrowLatin1Routine = int32_t (*)(const TextUnit* units, int32_t count, char* out);
 
 #if defined(__i386__) || defined(__x86_64__)
-constexpr size_t Latin1PassForms = 3;  // AVX2, SSE2, one at a time
+constexpr size_t Latin1PassForms = 3;  // AVX2, SSE2, portable (one at a time)
 #else
 constexpr size_t Latin1PassForms = 1;
 #endif

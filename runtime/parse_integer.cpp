@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // ParseInteger: a lenient reader for the digest exports' bit-length argument.
-#include "runtime/integer.h"
+#include "runtime/parse_integer.h"
 
 // The digit's value in the base, or -1 when the code unit is not one of its digits.
 static int32_t DigitValue(TextUnit unit, uint32_t base)
