@@ -48,8 +48,8 @@ constinit StringStorage storage = {};
 // allocation, after walking every free list, splits it off again; Wine's heap
 // does that for each scratch and result block. Released in front of a block in
 // use, it waits in the free list of its size class instead, and the next call's
-// block of that class takes it whole: a zero-filled pair then costs about 50 ns
-// rather than 60 under Wine 8 (docs/benchmarks.md). The first room takes the
+// block of that class takes it whole, which costs less than a split (the
+// figures are in docs/benchmarks.md). The first room takes the
 // scratch copy of a text of up to 71 bytes and the digits of a digest of up to
 // 256 bits, the second those of 384 and 512 bits, and texts of up to 135 bytes.
 constexpr int32_t ShortCallRooms[] = {72, 136};
