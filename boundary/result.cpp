@@ -6,7 +6,11 @@
 #include "runtime/heaps.h"
 #include "runtime/text.h"
 
-static char* ResultHolder = nullptr;
+namespace {
+
+char* ResultHolder = nullptr;
+
+}  // namespace
 
 char* HandOutResult(const TextUnit* result)
 {

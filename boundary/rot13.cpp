@@ -5,7 +5,11 @@
 #include "runtime/heaps.h"
 #include "runtime/text.h"
 
-static constexpr int32_t Rot13Shift = 13;
+namespace {
+
+constexpr int32_t Rot13Shift = 13;
+
+}  // namespace
 
 // The second argument is accepted and never read.
 extern "C" char* QUORVALENT_CALL text_rot13(const char* text, const void*)

@@ -7,12 +7,12 @@
 #include "runtime/heap_handles.h"
 #include "runtime/platform.h"
 
-// Library-wide handles, zero at load: constant-initialised, no constructors run.
-static PlatformHeap internalHeap = nullptr;
-static PlatformHeap stringHeap = nullptr;
-static PlatformHeap blockHeap = nullptr;
-
 namespace {
+
+// Library-wide handles, zero at load: constant-initialised, no constructors run.
+PlatformHeap internalHeap = nullptr;
+PlatformHeap stringHeap = nullptr;
+PlatformHeap blockHeap = nullptr;
 
 // The string heap's working storage: one block that a call's internal texts are
 // carved from, end to end, and that is emptied at once when the call is done.
