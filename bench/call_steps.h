@@ -9,7 +9,7 @@
 
 #include "digest/plugin.h"
 #include "runtime/heaps.h"
-#include "runtime/integer.h"
+#include "runtime/parse_integer.h"
 #include "runtime/text.h"
 
 // One digest on one text, with what the steps keep between runs.

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "digest/forms.h"
+#include "digest/form_tables.h"
 #include "digest/plugin.h"
 #include "quorvalent.h"
 #include "runtime/ascii.h"

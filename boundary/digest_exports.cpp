@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 // The four digest exports: a text in, its digest as lowercase hexadecimal out.
-#include "boundary/exports.h"
 #include "boundary/result.h"
 #include "digest/plugin.h"
+#include "quorvalent.h"
 #include "runtime/heaps.h"
-#include "runtime/integer.h"
+#include "runtime/parse_integer.h"
 #include "runtime/text.h"
 
 namespace {

@@ -5,11 +5,10 @@
 
 #include "quorvalent.h"
 
+// Why the loader calls; its thread notices (2 and 3) need nothing here.
 enum LoaderReason : uint32_t {
     ProcessDetach = 0,
     ProcessAttach = 1,
-    ThreadAttach = 2,
-    ThreadDetach = 3,
 };
 
 extern "C" int32_t QUORVALENT_CALL DllMain(void* instance, uint32_t reason, void* reserved);

@@ -2,11 +2,15 @@
 // The result block handed to the caller, and FreeMem, which takes it back.
 #include "boundary/result.h"
 
-#include "boundary/exports.h"
+#include "quorvalent.h"
 #include "runtime/heaps.h"
 #include "runtime/text.h"
 
-static char* ResultHolder = nullptr;
+namespace {
+
+char* ResultHolder = nullptr;
+
+}  // namespace
 
 char* HandOutResult(const TextUnit* result)
 {

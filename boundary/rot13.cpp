@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: MIT
 // text_rot13: rotates the 26 Latin letters by 13 places, keeping case.
-#include "boundary/exports.h"
 #include "boundary/result.h"
+#include "quorvalent.h"
 #include "runtime/heaps.h"
 #include "runtime/text.h"
 
-static constexpr int32_t Rot13Shift = 13;
+namespace {
+
+constexpr int32_t Rot13Shift = 13;
+
+}  // namespace
 
 // The second argument is accepted and never read.
 extern "C" char* QUORVALENT_CALL text_rot13(const char* text, const void*)

@@ -3,9 +3,9 @@
 // chosen by an algorithm's name; errors the platform's way.
 #include <type_traits>
 
-#include "boundary/exports.h"
 #include "boundary/result.h"
 #include "digest/plugin.h"
+#include "quorvalent.h"
 #include "runtime/heaps.h"
 #include "runtime/streams.h"
 

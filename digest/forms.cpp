@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The forms in use: each chosen once, by the first block that needs it.
-#include "digest/forms.h"
+#include "digest/form_tables.h"
 
 constinit DigestForms digestForms = {
     ChooseOnFirstUse<digestForms, &DigestForms::sha1, Sha1CompressForms>::Run,

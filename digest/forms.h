@@ -1,60 +1,21 @@
 // SPDX-License-Identifier: MIT
-// The one place that says which forms of each compression, and of the digits
-// every digest is written in, this build carries, on which CPUID features, and
-// which form each runs.
+// The slot each compression, and the digits of every digest, run through; the
+// engines call through it. digest/form_tables.h lists the forms that fill it.
 #pragma once
 #include <cstdint>
 
-#include "digest/hex.h"
-#include "digest/sha1.h"
-#include "digest/sha2.h"
-#include "digest/sha3.h"
-#include "runtime/cpu.h"
+#include "runtime/text_unit.h"
 
-// Each table lists the fastest form first and ends with the portable one, which
-// needs nothing; ChooseForm takes the first this processor can run. A form's
-// name is a plain identifier, so tests and benchmarks can name runs after it.
-constexpr uint32_t CpuShaExtensions = CpuSha | CpuSsse3 | CpuSse41;
-
-inline constexpr CpuForm<Sha1CompressRoutine> Sha1CompressForms[] = {
-#if defined(__i386__) || defined(__x86_64__)
-    {"shaext", CpuShaExtensions, Sha1CompressShaExt},
-    {"bmi2", CpuBmi2, Sha1CompressBmi2},
-#endif
-    {"portable", 0, Sha1CompressPortable},
-};
-
-inline constexpr CpuForm<Sha256CompressRoutine> Sha256CompressForms[] = {
-#if defined(__i386__) || defined(__x86_64__)
-    {"shaext", CpuShaExtensions, Sha256CompressShaExt},
-#endif
-    {"portable", 0, Sha256CompressPortable},
-};
-
-inline constexpr CpuForm<Sha512CompressRoutine> Sha512CompressForms[] = {
-#if defined(__i386__) || defined(__x86_64__)
-    {"avx2", Sha512CompressAvx2Needs, Sha512CompressAvx2},
-#endif
-#if defined(__i386__)
-    {"sse2", CpuSse2, Sha512CompressSse2},
-#endif
-    {"portable", 0, Sha512CompressPortable},
-};
-
-inline constexpr CpuForm<KeccakPermuteRoutine> KeccakPermuteForms[] = {
-#if defined(__i386__) || defined(__x86_64__)
-    {"bmi1", CpuBmi1, KeccakPermuteBmi1},
-#endif
-    {"portable", 0, KeccakPermutePortable},
-};
-
-// Not a compression: the digits of every digest, which a short call's time feels.
-inline constexpr CpuForm<HexDigitsRoutine> HexDigitsForms[] = {
-#if defined(__i386__) || defined(__x86_64__)
-    {"sse2", CpuSse2, HexDigitsSse2},
-#endif
-    {"portable", 0, HexDigitsPortable},
-};
+// SHA-1: count whole blocks into the chaining values; copy is null or the
+// 64-byte area that holds each block's schedule (digest/sha1.h).
+using Sha1CompressRoutine = void (*)(uint32_t chain[5], uint8_t* blocks, uint32_t count, uint8_t* copy);
+// SHA-256 and SHA-512: count whole blocks into the chaining values, only read.
+using Sha256CompressRoutine = void (*)(uint32_t chain[8], const uint8_t* blocks, uint32_t count);
+using Sha512CompressRoutine = void (*)(uint64_t chain[8], const uint8_t* blocks, uint32_t count);
+// Keccak-f[1600] in place.
+using KeccakPermuteRoutine = void (*)(uint64_t state[25]);
+// Writes 2 * count lowercase digits at out and nothing past them.
+using HexDigitsRoutine = void (*)(const uint8_t* bytes, uint32_t count, TextUnit* out);
 
 // The form each compression, and the digits, run. Each starts at a routine that
 // chooses from the table the first time a block is compressed (the first

@@ -4,10 +4,10 @@
 #pragma once
 #include <cstdint>
 
-#include "runtime/text.h"
+#include "digest/forms.h"
+#include "runtime/text_unit.h"
 
 // Writes 2 * count code units at out and nothing past them.
-using HexDigitsRoutine = void (*)(const uint8_t* bytes, uint32_t count, TextUnit* out);
 void HexDigitsPortable(const uint8_t* bytes, uint32_t count, TextUnit* out);
 #if defined(__i386__) || defined(__x86_64__)
 void HexDigitsSse2(const uint8_t* bytes, uint32_t count, TextUnit* out);

@@ -6,16 +6,18 @@
 #include <cstring>
 #include <type_traits>
 
-#include "digest/byte_order.h"
-#include "digest/counted_blocks.h"
+#include "digest/md5_sha1_blocks.h"
 #include "digest/wipe.h"
+#include "digest/words.h"
 #include "runtime/heaps.h"
 
 static_assert(std::is_standard_layout_v<Md5Context> && offsetof(Md5Context, header) == 0,
               "the header must start the context");
 
+namespace {
+
 // RFC 1321, sections 3.3 (initial chaining values) and 3.4 (the steps).
-static constexpr uint32_t Md5InitialChain[4] = {0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476};
+constexpr uint32_t Md5InitialChain[4] = {0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476};
 
 // One step: a <- b + ((a + f(b, c, d) + word + constant) <<< shift). F is written
 // as a bit select; G's two halves never overlap, so they can be added, and the half
@@ -29,7 +31,7 @@ static constexpr uint32_t Md5InitialChain[4] = {0x67452301, 0xefcdab89, 0x98badc
 #define MD5_I(a, b, c, d, word, shift, constant) MD5_STEP(c ^ (b | ~d), a, b, word, shift, constant)
 
 // Only reads the 64 bytes, so whole blocks of the caller's data are compressed where they lie.
-static void Md5Compress(uint32_t* chain, const uint8_t* bytes)
+void Md5Compress(uint32_t* chain, const uint8_t* bytes)
 {
     uint32_t x[16];
     for (int i = 0; i < 16; ++i) x[i] = LoadLittleEndian32(bytes + 4 * i);
@@ -111,15 +113,17 @@ static void Md5Compress(uint32_t* chain, const uint8_t* bytes)
     chain[3] += d;
 }
 
-static Md5Context* Md5State(DigestContext* context) { return reinterpret_cast<Md5Context*>(context); }
+Md5Context* Md5State(DigestContext* context) { return reinterpret_cast<Md5Context*>(context); }
 
 // The whole blocks of one feed, one after another.
-static auto Md5Compressor(Md5Context* md5)
+auto Md5Compressor(Md5Context* md5)
 {
     return [=](const uint8_t* blocks, uint32_t count) {
         for (uint32_t i = 0; i < count; ++i) Md5Compress(md5->chain, blocks + 64 * i);
     };
 }
+
+}  // namespace
 
 DigestContext* Md5InitContext(void* memory, int32_t, int32_t)
 {
@@ -154,7 +158,7 @@ void QUORVALENT_CALL Md5Finish(DigestContext* context)
     WipeMemory(md5->block, sizeof md5->block);
 }
 
-void QUORVALENT_CALL Md5Release(DigestContext* context) { FreeInternal(Md5State(context)); }
+void QUORVALENT_CALL Md5Release(DigestContext* context) { WipeAndFreeContext(context, sizeof(Md5Context)); }
 
 int32_t EnsureMd5Plugin()
 {

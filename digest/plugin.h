@@ -71,7 +71,7 @@ struct DigestFrame {
 struct DigestRun {
     DigestPlugin* plugin;
     DigestContext* context;
-    bool inFrame;  // the context lives in the caller's DigestFrame: nothing to release
+    bool inFrame;  // the context lives in the caller's DigestFrame: wiped, not released
 };
 DigestRun BeginDigest(int32_t id, int32_t bits);
 // The same run with its context in frame, which must outlive it: the plugin's
@@ -82,7 +82,7 @@ void FeedDigest(const DigestRun& run, const uint8_t* data, uint32_t length);
 // Finishes, encodes and releases the context: the digits as ComputeDigestHex gives them.
 TextUnit* FinishDigestHex(const DigestRun& run);
 // Releases the context of a message that will not be finished; one in a frame
-// is left as a release leaves it.
+// is wiped, as a release wipes.
 void AbandonDigest(const DigestRun& run);
 
 // The algorithms by the names the Unicode exports accept.

@@ -2,9 +2,13 @@
 // The table of registered digest plugins: appended to, never shrunk, kept until unload.
 #include "digest/plugin.h"
 
-static constexpr int32_t PluginCapacity = 64;
-static DigestPlugin pluginTable[PluginCapacity];
-static int32_t pluginCount = 0;
+namespace {
+
+constexpr int32_t PluginCapacity = 64;
+DigestPlugin pluginTable[PluginCapacity];
+int32_t pluginCount = 0;
+
+}  // namespace
 
 DigestPlugin* RegisterDigestPlugin(int32_t id)
 {

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 
+#include "digest/forms.h"
 #include "digest/plugin.h"
 
 struct Sha1Context {
@@ -22,12 +23,11 @@ void QUORVALENT_CALL Sha1Update(DigestContext* context, uint8_t* data, uint32_t 
 void QUORVALENT_CALL Sha1Finish(DigestContext* context);
 void QUORVALENT_CALL Sha1Release(DigestContext* context);
 
-// The forms of the compression (digest/forms.h lists them): count whole blocks
+// The forms of the compression (digest/form_tables.h lists them): count whole blocks
 // into the chaining values. copy is null or the 64-byte area that holds each
 // block's schedule; without it the portable and BMI2 forms write the schedule
 // over the blocks themselves. The form with the SHA extensions never writes
 // either: the schedule stays in its registers.
-using Sha1CompressRoutine = void (*)(uint32_t chain[5], uint8_t* blocks, uint32_t count, uint8_t* copy);
 void Sha1CompressPortable(uint32_t chain[5], uint8_t* blocks, uint32_t count, uint8_t* copy);
 #if defined(__i386__) || defined(__x86_64__)
 void Sha1CompressBmi2(uint32_t chain[5], uint8_t* blocks, uint32_t count, uint8_t* copy);

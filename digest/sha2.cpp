@@ -7,32 +7,17 @@
 #include <cstring>
 #include <type_traits>
 
-#include "digest/byte_order.h"
 #include "digest/forms.h"
 #include "digest/sha512_constants.h"
+#include "digest/wipe.h"
+#include "digest/words.h"
 #include "runtime/heaps.h"
 
 static_assert(std::is_standard_layout_v<Sha2Context> && offsetof(Sha2Context, header) == 0,
               "the header must start the context");
 
-// FIPS 180-4, sections 4.1.2 and 4.1.3 (functions), 4.2.2 and 4.2.3 (constants),
-// 5.3.2 to 5.3.5 (initial hash values) and 6.2 and 6.4 (the hash computations).
+// K0 to K63, which every SHA-256 form reads.
 // clang-format off
-static constexpr uint32_t Sha224InitialHashValue[8] = {
-    0xc1059ed8, 0x367cd507, 0x3070dd17, 0xf70e5939, 0xffc00b31, 0x68581511, 0x64f98fa7, 0xbefa4fa4,
-};
-static constexpr uint32_t Sha256InitialHashValue[8] = {
-    0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19,
-};
-static constexpr uint64_t Sha384InitialHashValue[8] = {
-    0xcbbb9d5dc1059ed8ull, 0x629a292a367cd507ull, 0x9159015a3070dd17ull, 0x152fecd8f70e5939ull,
-    0x67332667ffc00b31ull, 0x8eb44a8768581511ull, 0xdb0c2e0d64f98fa7ull, 0x47b5481dbefa4fa4ull,
-};
-static constexpr uint64_t Sha512InitialHashValue[8] = {
-    0x6a09e667f3bcc908ull, 0xbb67ae8584caa73bull, 0x3c6ef372fe94f82bull, 0xa54ff53a5f1d36f1ull,
-    0x510e527fade682d1ull, 0x9b05688c2b3e6c1full, 0x1f83d9abfb41bd6bull, 0x5be0cd19137e2179ull,
-};
-
 constexpr uint32_t Sha256RoundConstants[64] = {
     0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
     0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174,
@@ -45,12 +30,34 @@ constexpr uint32_t Sha256RoundConstants[64] = {
 };
 // clang-format on
 
+namespace {
+
+// FIPS 180-4, sections 4.1.2 and 4.1.3 (functions), 4.2.2 and 4.2.3 (constants),
+// 5.3.2 to 5.3.5 (initial hash values) and 6.2 and 6.4 (the hash computations).
+// clang-format off
+constexpr uint32_t Sha224InitialHashValue[8] = {
+    0xc1059ed8, 0x367cd507, 0x3070dd17, 0xf70e5939, 0xffc00b31, 0x68581511, 0x64f98fa7, 0xbefa4fa4,
+};
+constexpr uint32_t Sha256InitialHashValue[8] = {
+    0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19,
+};
+constexpr uint64_t Sha384InitialHashValue[8] = {
+    0xcbbb9d5dc1059ed8ull, 0x629a292a367cd507ull, 0x9159015a3070dd17ull, 0x152fecd8f70e5939ull,
+    0x67332667ffc00b31ull, 0x8eb44a8768581511ull, 0xdb0c2e0d64f98fa7ull, 0x47b5481dbefa4fa4ull,
+};
+constexpr uint64_t Sha512InitialHashValue[8] = {
+    0x6a09e667f3bcc908ull, 0xbb67ae8584caa73bull, 0x3c6ef372fe94f82bull, 0xa54ff53a5f1d36f1ull,
+    0x510e527fade682d1ull, 0x9b05688c2b3e6c1full, 0x1f83d9abfb41bd6bull, 0x5be0cd19137e2179ull,
+};
+
+// clang-format on
+
 // Sum is the standard's capital sigma (on the working variables), Sigma its
 // small sigma (on the message schedule).
-static uint32_t Sha256Sum0(uint32_t x) { return RotateRight32<2>(x) ^ RotateRight32<13>(x) ^ RotateRight32<22>(x); }
-static uint32_t Sha256Sum1(uint32_t x) { return RotateRight32<6>(x) ^ RotateRight32<11>(x) ^ RotateRight32<25>(x); }
-static uint32_t Sha256Sigma0(uint32_t x) { return RotateRight32<7>(x) ^ RotateRight32<18>(x) ^ (x >> 3); }
-static uint32_t Sha256Sigma1(uint32_t x) { return RotateRight32<17>(x) ^ RotateRight32<19>(x) ^ (x >> 10); }
+uint32_t Sha256Sum0(uint32_t x) { return RotateRight32<2>(x) ^ RotateRight32<13>(x) ^ RotateRight32<22>(x); }
+uint32_t Sha256Sum1(uint32_t x) { return RotateRight32<6>(x) ^ RotateRight32<11>(x) ^ RotateRight32<25>(x); }
+uint32_t Sha256Sigma0(uint32_t x) { return RotateRight32<7>(x) ^ RotateRight32<18>(x) ^ (x >> 3); }
+uint32_t Sha256Sigma1(uint32_t x) { return RotateRight32<17>(x) ^ RotateRight32<19>(x) ^ (x >> 10); }
 
 // The 64-bit-word engine runs on one of two word types: uint64_t, or on 32-bit
 // x86 with SSE2 a vector whose low lane holds the word, so that each 64-bit
@@ -62,7 +69,7 @@ static uint32_t Sha256Sigma1(uint32_t x) { return RotateRight32<17>(x) ^ RotateR
 using Sha512Lane = uint64_t __attribute__((vector_size(16)));
 
 template <typename Word>
-[[gnu::always_inline]] static inline Word Sha512Word(uint64_t value)
+[[gnu::always_inline]] inline Word Sha512Word(uint64_t value)
 {
     if constexpr (std::is_same_v<Word, uint64_t>) {
         return value;
@@ -72,7 +79,7 @@ template <typename Word>
 }
 
 template <typename Word>
-[[gnu::always_inline]] static inline uint64_t Sha512Value(Word word)
+[[gnu::always_inline]] inline uint64_t Sha512Value(Word word)
 {
     if constexpr (std::is_same_v<Word, uint64_t>) {
         return word;
@@ -82,36 +89,36 @@ template <typename Word>
 }
 
 template <unsigned Count, typename Word>
-[[gnu::always_inline]] static inline Word Sha512Rotate(Word x)
+[[gnu::always_inline]] inline Word Sha512Rotate(Word x)
 {
     static_assert(Count > 0 && Count < 64, "rotate count out of range");
     return (x >> Count) | (x << (64 - Count));
 }
 
 template <typename Word>
-[[gnu::always_inline]] static inline Word Sha512Sum0(Word x)
+[[gnu::always_inline]] inline Word Sha512Sum0(Word x)
 {
     return Sha512Rotate<28>(x) ^ Sha512Rotate<34>(x) ^ Sha512Rotate<39>(x);
 }
 template <typename Word>
-[[gnu::always_inline]] static inline Word Sha512Sum1(Word x)
+[[gnu::always_inline]] inline Word Sha512Sum1(Word x)
 {
     return Sha512Rotate<14>(x) ^ Sha512Rotate<18>(x) ^ Sha512Rotate<41>(x);
 }
 template <typename Word>
-[[gnu::always_inline]] static inline Word Sha512Sigma0(Word x)
+[[gnu::always_inline]] inline Word Sha512Sigma0(Word x)
 {
     return Sha512Rotate<1>(x) ^ Sha512Rotate<8>(x) ^ (x >> 7);
 }
 template <typename Word>
-[[gnu::always_inline]] static inline Word Sha512Sigma1(Word x)
+[[gnu::always_inline]] inline Word Sha512Sigma1(Word x)
 {
     return Sha512Rotate<19>(x) ^ Sha512Rotate<61>(x) ^ (x >> 6);
 }
 
 // Ch in a form with one operation fewer than the standard's.
 template <typename Word>
-static inline Word Sha2Choose(Word x, Word y, Word z)
+inline Word Sha2Choose(Word x, Word y, Word z)
 {
     return z ^ (x & (y ^ z));
 }
@@ -140,6 +147,7 @@ static inline Word Sha2Choose(Word x, Word y, Word z)
     (schedule[slot] += Sha512Sigma1(schedule[((slot) + 14) & 15]) + schedule[((slot) + 9) & 15] + \
                        Sha512Sigma0(schedule[((slot) + 1) & 15]))
 
+// One block into the chaining values; the block is only read.
 void Sha256Compress(uint32_t chain[8], const uint8_t* block)
 {
     uint32_t schedule[16];
@@ -201,7 +209,7 @@ void Sha256Compress(uint32_t chain[8], const uint8_t* block)
 #define SHA512_WORD(value) Sha512Word<Word>(value)
 
 template <typename Word>
-[[gnu::always_inline]] static inline void Sha512Rounds(uint64_t chain[8], const uint8_t* block)
+[[gnu::always_inline]] inline void Sha512Rounds(uint64_t chain[8], const uint8_t* block)
 {
     Word schedule[16];
     Word a = SHA512_WORD(chain[0]), b = SHA512_WORD(chain[1]), c = SHA512_WORD(chain[2]), d = SHA512_WORD(chain[3]);
@@ -261,6 +269,8 @@ template <typename Word>
 
 void Sha512Compress(uint64_t chain[8], const uint8_t* block) { Sha512Rounds<uint64_t>(chain, block); }
 
+}  // namespace
+
 void Sha256CompressPortable(uint32_t chain[8], const uint8_t* blocks, uint32_t count)
 {
     for (uint32_t i = 0; i < count; ++i) Sha256Compress(chain, blocks + 64 * i);
@@ -279,28 +289,28 @@ void Sha512CompressPortable(uint64_t chain[8], const uint8_t* blocks, uint32_t c
 }
 #endif
 
+namespace {
+
 template <typename State, typename Word>
-static void Sha2Start(State* state, const Word (&initial)[8], uint32_t digestBytes)
+void Sha2Start(State* state, const Word (&initial)[8], uint32_t digestBytes)
 {
     state->byteCount = 0;
     state->digestBytes = digestBytes;
     for (int i = 0; i < 8; ++i) state->chain[i] = initial[i];
 }
 
+// Set the count, the digest length and the chaining values; block is left as it is.
 void Sha224Init(Sha256State* state) { Sha2Start(state, Sha224InitialHashValue, 28); }
 void Sha256Init(Sha256State* state) { Sha2Start(state, Sha256InitialHashValue, 32); }
 void Sha384Init(Sha512State* state) { Sha2Start(state, Sha384InitialHashValue, 48); }
 void Sha512Init(Sha512State* state) { Sha2Start(state, Sha512InitialHashValue, 64); }
 
-static bool Sha2Aligned(const void* address, uintptr_t size)
-{
-    return reinterpret_cast<uintptr_t>(address) % size == 0;
-}
+bool Sha2Aligned(const void* address, uintptr_t size) { return reinterpret_cast<uintptr_t>(address) % size == 0; }
 
 // Both engines buffer alike; only the block and word sizes differ. compress is
 // the form the engine runs, read once per call.
 template <typename State, typename Routine>
-static void Sha2Absorb(State* state, const uint8_t* data, uint32_t length, Routine compress)
+void Sha2Absorb(State* state, const uint8_t* data, uint32_t length, Routine compress)
 {
     constexpr uint32_t blockSize = sizeof(State::block);
     constexpr uintptr_t wordSize = sizeof(State::chain) / 8;
@@ -349,7 +359,7 @@ void Sha512Update(Sha512State* state, const uint8_t* data, uint32_t length)
 // half, as the count is 64 bits). When the length no longer fits after the
 // 0x80, a block of zeros and the length follows.
 template <typename State, typename Routine>
-static void Sha2Pad(State* state, Routine compress)
+void Sha2Pad(State* state, Routine compress)
 {
     constexpr uint32_t blockSize = sizeof(State::block);
     constexpr uint32_t wordSize = sizeof(State::chain) / 8;
@@ -372,7 +382,8 @@ static void Sha2Pad(State* state, Routine compress)
     compress(state->chain, block, 1);
 }
 
-// A null out closes the state without writing a digest anywhere.
+// Pad in place, compress, and write digestBytes bytes to out; a null out closes
+// the state without writing a digest anywhere.
 void Sha256Final(Sha256State* state, uint8_t* out)
 {
     Sha2Pad(state, digestForms.sha256);
@@ -385,17 +396,19 @@ void Sha512Final(Sha512State* state, uint8_t* out)
     if (out) StoreBigEndian64(out, state->chain, state->digestBytes);
 }
 
-static Sha2Context* Sha2FromHeader(DigestContext* context) { return reinterpret_cast<Sha2Context*>(context); }
+Sha2Context* Sha2FromHeader(DigestContext* context) { return reinterpret_cast<Sha2Context*>(context); }
 
 // 224 and 256 run on the 32-bit-word engine, every other accepted length on the 64-bit one.
-static bool Sha2UsesWords32(int32_t digestBits) { return digestBits == 224 || digestBits == 256; }
+bool Sha2UsesWords32(int32_t digestBits) { return digestBits == 224 || digestBits == 256; }
 
 // The digest length create makes of bits: 0 means 256; 0 for a refused length.
-static int32_t Sha2Bits(int32_t bits)
+int32_t Sha2Bits(int32_t bits)
 {
     if (bits == 0) return 256;
     return bits == 224 || bits == 256 || bits == 384 || bits == 512 ? bits : 0;
 }
+
+}  // namespace
 
 DigestContext* Sha2InitContext(void* memory, int32_t bits, int32_t)
 {
@@ -419,6 +432,8 @@ DigestContext* Sha2InitContext(void* memory, int32_t bits, int32_t)
     }
     return &sha2->header;
 }
+
+namespace {
 
 DigestContext* QUORVALENT_CALL Sha2Create(int32_t bits, int32_t flag)
 {
@@ -448,7 +463,9 @@ void QUORVALENT_CALL Sha2Finish(DigestContext* context)
     }
 }
 
-void QUORVALENT_CALL Sha2Release(DigestContext* context) { FreeInternal(Sha2FromHeader(context)); }
+void QUORVALENT_CALL Sha2Release(DigestContext* context) { WipeAndFreeContext(context, sizeof(Sha2Context)); }
+
+}  // namespace
 
 int32_t EnsureSha2Plugin()
 {

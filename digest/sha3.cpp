@@ -7,27 +7,32 @@
 #include <cstring>
 #include <type_traits>
 
-#include "digest/byte_order.h"
 #include "digest/forms.h"
 #include "digest/keccak_rounds.h"
+#include "digest/wipe.h"
+#include "digest/words.h"
 #include "runtime/heaps.h"
 
 static_assert(std::is_standard_layout_v<Sha3Context> && offsetof(Sha3Context, header) == 0,
               "the header must start the context");
 
-// Stored in position once the last block is absorbed.
-static constexpr uint32_t FinishedMark = 0x80000000u;
-
 // The portable form; the rounds are in digest/keccak_rounds.h.
 void KeccakPermutePortable(uint64_t state[25]) { KeccakRounds(state); }
 
+namespace {
+
+// Stored in position once the last block is absorbed.
+constexpr uint32_t FinishedMark = 0x80000000u;
+
+// Keccak-f[1600] in place, in the chosen form.
 void KeccakPermute(uint64_t state[25]) { digestForms.keccak(state); }
 
-[[gnu::always_inline]] static inline void XorBlockLane(uint64_t* lanes, const uint8_t* block, int index)
+[[gnu::always_inline]] inline void XorBlockLane(uint64_t* lanes, const uint8_t* block, int index)
 {
     lanes[index] ^= LoadLittleEndian64(block + 8 * index);
 }
 
+// One block of rate bytes (72, 104, 136 or 144) into the state, then the permutation.
 void Sha3AbsorbBlock(KeccakSponge* sponge, const uint8_t* block, uint32_t rate)
 {
     uint64_t* lanes = sponge->lanes;
@@ -59,6 +64,7 @@ void Sha3AbsorbBlock(KeccakSponge* sponge, const uint8_t* block, uint32_t rate)
     KeccakPermute(lanes);
 }
 
+// bits is 224, 256, 384 or 512; the sponge is cleared and left open and empty.
 void Sha3SpongeInit(KeccakSponge* sponge, int32_t bits)
 {
     std::memset(sponge, 0, sizeof *sponge);
@@ -71,6 +77,7 @@ void Sha3Init256(KeccakSponge* sponge) { Sha3SpongeInit(sponge, 256); }
 void Sha3Init384(KeccakSponge* sponge) { Sha3SpongeInit(sponge, 384); }
 void Sha3Init512(KeccakSponge* sponge) { Sha3SpongeInit(sponge, 512); }
 
+// Ignored once the sponge is finished.
 void Sha3SpongeAbsorb(KeccakSponge* sponge, const uint8_t* data, uint32_t length)
 {
     if (sponge->position & FinishedMark) return;
@@ -103,6 +110,8 @@ void Sha3SpongeAbsorb(KeccakSponge* sponge, const uint8_t* data, uint32_t length
     if (length != 0) std::memcpy(sponge->buffer, data, length);
 }
 
+// Pads and absorbs the last block the first time; every call copies the
+// 100 - rate / 2 digest bytes to out unless out is null.
 void Sha3SpongeFinal(KeccakSponge* sponge, uint8_t* out)
 {
     const uint32_t rate = sponge->rate;
@@ -125,7 +134,7 @@ void Sha3SpongeFinal(KeccakSponge* sponge, uint8_t* out)
 }
 
 // The initialisation of the sponge create makes for bits (0 means 256); null for a refused length.
-static void (*Sha3InitFor(int32_t bits))(KeccakSponge*)
+void (*Sha3InitFor(int32_t bits))(KeccakSponge*)
 {
     switch (bits) {
     case 224:
@@ -142,6 +151,8 @@ static void (*Sha3InitFor(int32_t bits))(KeccakSponge*)
     }
 }
 
+}  // namespace
+
 DigestContext* Sha3InitContext(void* memory, int32_t bits, int32_t flag)
 {
     (void)flag;  // the sponge never writes the caller's bytes
@@ -153,27 +164,28 @@ DigestContext* Sha3InitContext(void* memory, int32_t bits, int32_t flag)
     return &context->header;
 }
 
-static DigestContext* QUORVALENT_CALL Sha3Create(int32_t bits, int32_t flag)
+namespace {
+
+DigestContext* QUORVALENT_CALL Sha3Create(int32_t bits, int32_t flag)
 {
     if (!Sha3InitFor(bits)) return nullptr;  // refused before anything is allocated
     void* memory = AllocInternal(sizeof(Sha3Context));
     return memory ? Sha3InitContext(memory, bits, flag) : nullptr;
 }
 
-static void QUORVALENT_CALL Sha3Update(DigestContext* context, uint8_t* data, uint32_t length)
+void QUORVALENT_CALL Sha3Update(DigestContext* context, uint8_t* data, uint32_t length)
 {
     Sha3SpongeAbsorb(&reinterpret_cast<Sha3Context*>(context)->sponge, data, length);
 }
 
-static void QUORVALENT_CALL Sha3Finish(DigestContext* context)
+void QUORVALENT_CALL Sha3Finish(DigestContext* context)
 {
     Sha3SpongeFinal(&reinterpret_cast<Sha3Context*>(context)->sponge, context->digest);
 }
 
-static void QUORVALENT_CALL Sha3Release(DigestContext* context)
-{
-    FreeInternal(reinterpret_cast<Sha3Context*>(context));
-}
+void QUORVALENT_CALL Sha3Release(DigestContext* context) { WipeAndFreeContext(context, sizeof(Sha3Context)); }
+
+}  // namespace
 
 int32_t EnsureSha3Plugin()
 {

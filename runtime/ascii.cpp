@@ -45,7 +45,7 @@ uint32_t ZeroBytes(uint32_t word) { return (word - 0x01010101u) & ~word & 0x8080
 // marks themselves, whose bits past the terminator it takes as undefined.
 QV_INLINE uint32_t Below(unsigned count) { return (1u << count) - 1; }
 
-QV_WHOLE_BLOCK_READS TextScan ScanTextWords(const char* bytes)
+QV_WHOLE_BLOCK_READS TextScan ScanTextPortable(const char* bytes)
 {
     const uintptr_t start = reinterpret_cast<uintptr_t>(bytes);
     const unsigned skip = start % 4;
@@ -66,7 +66,7 @@ QV_WHOLE_BLOCK_READS TextScan ScanTextWords(const char* bytes)
 
 // Whole words from the first 4-byte boundary on while they hold neither a zero
 // nor a high byte and fit the room; byte by byte around them.
-QV_WHOLE_BLOCK_READS TextCopy CopyAsciiWords(const char* bytes, char* out, size_t room)
+QV_WHOLE_BLOCK_READS TextCopy CopyAsciiPortable(const char* bytes, char* out, size_t room)
 {
     const uintptr_t start = reinterpret_cast<uintptr_t>(bytes);
     for (size_t at = 0;;) {
@@ -119,12 +119,12 @@ QV_INLINE TextCopy CopyLastBlock(char* out, size_t room, size_t at, const char* 
     return {length, CopyStop::Copied};
 }
 
-void WidenAsciiWords(const char* bytes, int32_t count, TextUnit* out)
+void WidenAsciiPortable(const char* bytes, int32_t count, TextUnit* out)
 {
     for (int32_t i = 0; i < count; ++i) out[i] = static_cast<TextUnit>(static_cast<unsigned char>(bytes[i]));
 }
 
-void NarrowAsciiWords(const TextUnit* units, int32_t count, char* out)
+void NarrowAsciiPortable(const TextUnit* units, int32_t count, char* out)
 {
     for (int32_t i = 0; i < count; ++i) out[i] = static_cast<char>(units[i]);
 }
@@ -201,7 +201,7 @@ QV_SSE2 void WidenAsciiSse2(const char* bytes, int32_t count, TextUnit* out)
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi8(chunk, zero));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 8), _mm_unpackhi_epi8(chunk, zero));
     }
-    WidenAsciiWords(bytes + i, count - i, out + i);
+    WidenAsciiPortable(bytes + i, count - i, out + i);
 }
 
 QV_SSE2 void NarrowAsciiSse2(const TextUnit* units, int32_t count, char* out)
@@ -212,7 +212,7 @@ QV_SSE2 void NarrowAsciiSse2(const TextUnit* units, int32_t count, char* out)
         const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + i + 8));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(low, next));
     }
-    NarrowAsciiWords(units + i, count - i, out + i);
+    NarrowAsciiPortable(units + i, count - i, out + i);
 }
 
 QV_AVX2 QV_WHOLE_BLOCK_READS TextScan ScanTextAvx2(const char* bytes)
@@ -285,7 +285,7 @@ QV_AVX2 QV_INLINE void WidenSixteen(const char* bytes, TextUnit* out)
 QV_AVX2 void WidenAsciiAvx2(const char* bytes, int32_t count, TextUnit* out)
 {
     if (count < 16) {
-        WidenAsciiWords(bytes, count, out);
+        WidenAsciiPortable(bytes, count, out);
         return;
     }
     int32_t i = 0;
@@ -313,7 +313,7 @@ QV_AVX2 QV_INLINE void NarrowSixteen(const TextUnit* units, char* out)
 QV_AVX2 void NarrowAsciiAvx2(const TextUnit* units, int32_t count, char* out)
 {
     if (count < 16) {
-        NarrowAsciiWords(units, count, out);
+        NarrowAsciiPortable(units, count, out);
         return;
     }
     int32_t i = 0;
@@ -330,24 +330,24 @@ QV_AVX2 void NarrowAsciiAvx2(const TextUnit* units, int32_t count, char* out)
 
 #if defined(QV_X86_FORMS)
 constexpr CpuForm<ScanTextRoutine> ScanTextForms[TextPassForms] = {
-    {"avx2", CpuAvx2, ScanTextAvx2}, {"sse2", CpuSse2, ScanTextSse2}, {"words", 0, ScanTextWords}};
+    {"avx2", CpuAvx2, ScanTextAvx2}, {"sse2", CpuSse2, ScanTextSse2}, {"portable", 0, ScanTextPortable}};
 constexpr CpuForm<CopyAsciiRoutine> CopyAsciiForms[TextPassForms] = {
-    {"avx2", CpuAvx2, CopyAsciiAvx2}, {"sse2", CpuSse2, CopyAsciiSse2}, {"words", 0, CopyAsciiWords}};
+    {"avx2", CpuAvx2, CopyAsciiAvx2}, {"sse2", CpuSse2, CopyAsciiSse2}, {"portable", 0, CopyAsciiPortable}};
 constexpr CpuForm<WidenRoutine> WidenAsciiForms[TextPassForms] = {
-    {"avx2", CpuAvx2, WidenAsciiAvx2}, {"sse2", CpuSse2, WidenAsciiSse2}, {"words", 0, WidenAsciiWords}};
+    {"avx2", CpuAvx2, WidenAsciiAvx2}, {"sse2", CpuSse2, WidenAsciiSse2}, {"portable", 0, WidenAsciiPortable}};
 constexpr CpuForm<NarrowRoutine> NarrowAsciiForms[TextPassForms] = {
-    {"avx2", CpuAvx2, NarrowAsciiAvx2}, {"sse2", CpuSse2, NarrowAsciiSse2}, {"words", 0, NarrowAsciiWords}};
+    {"avx2", CpuAvx2, NarrowAsciiAvx2}, {"sse2", CpuSse2, NarrowAsciiSse2}, {"portable", 0, NarrowAsciiPortable}};
 #else
-constexpr CpuForm<ScanTextRoutine> ScanTextForms[TextPassForms] = {{"words", 0, ScanTextWords}};
-constexpr CpuForm<CopyAsciiRoutine> CopyAsciiForms[TextPassForms] = {{"words", 0, CopyAsciiWords}};
-constexpr CpuForm<WidenRoutine> WidenAsciiForms[TextPassForms] = {{"words", 0, WidenAsciiWords}};
-constexpr CpuForm<NarrowRoutine> NarrowAsciiForms[TextPassForms] = {{"words", 0, NarrowAsciiWords}};
+constexpr CpuForm<ScanTextRoutine> ScanTextForms[TextPassForms] = {{"portable", 0, ScanTextPortable}};
+constexpr CpuForm<CopyAsciiRoutine> CopyAsciiForms[TextPassForms] = {{"portable", 0, CopyAsciiPortable}};
+constexpr CpuForm<WidenRoutine> WidenAsciiForms[TextPassForms] = {{"portable", 0, WidenAsciiPortable}};
+constexpr CpuForm<NarrowRoutine> NarrowAsciiForms[TextPassForms] = {{"portable", 0, NarrowAsciiPortable}};
 #endif
 
 #if defined(_WIN32)
 namespace {
 
-size_t BytesBeforeZeroWords(const char* bytes) { return ScanTextWords(bytes).length; }
+size_t BytesBeforeZeroPortable(const char* bytes) { return ScanTextPortable(bytes).length; }
 
 #if defined(QV_X86_FORMS)
 // ScanText's blocks, without the ASCII test.
@@ -386,9 +386,12 @@ QV_AVX2 QV_WHOLE_BLOCK_READS size_t BytesBeforeZeroAvx2(const char* bytes)
 
 #if defined(QV_X86_FORMS)
 constexpr CpuForm<BytesBeforeZeroRoutine> BytesBeforeZeroForms[TextPassForms] = {
-    {"avx2", CpuAvx2, BytesBeforeZeroAvx2}, {"sse2", CpuSse2, BytesBeforeZeroSse2}, {"words", 0, BytesBeforeZeroWords}};
+    {"avx2", CpuAvx2, BytesBeforeZeroAvx2},
+    {"sse2", CpuSse2, BytesBeforeZeroSse2},
+    {"portable", 0, BytesBeforeZeroPortable}};
 #else
-constexpr CpuForm<BytesBeforeZeroRoutine> BytesBeforeZeroForms[TextPassForms] = {{"words", 0, BytesBeforeZeroWords}};
+constexpr CpuForm<BytesBeforeZeroRoutine> BytesBeforeZeroForms[TextPassForms] = {
+    {"portable", 0, BytesBeforeZeroPortable}};
 #endif
 
 #endif

@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "runtime/cpu.h"
-#include "runtime/text.h"
+#include "runtime/text_unit.h"
 
 // What one look at a zero-terminated text finds.
 struct TextScan {
@@ -38,7 +38,7 @@ using WidenRoutine = void (*)(const char* bytes, int32_t count, TextUnit* out);
 using NarrowRoutine = void (*)(const TextUnit* units, int32_t count, char* out);
 
 #if defined(__i386__) || defined(__x86_64__)
-constexpr size_t TextPassForms = 3;  // AVX2, SSE2, 32-bit words
+constexpr size_t TextPassForms = 3;  // AVX2, SSE2, portable (32-bit words)
 #else
 constexpr size_t TextPassForms = 1;
 #endif

@@ -5,7 +5,26 @@
 
 #if defined(__i386__) || defined(__x86_64__)
 #include <cpuid.h>
+#endif
 
+uint32_t CpuFeaturesOf(const CpuidWords& words)
+{
+    uint32_t features = 0;
+    if (words.leaf1Edx & (1u << 26)) features |= CpuSse2;
+    if (words.leaf1Ecx & (1u << 9)) features |= CpuSsse3;
+    if (words.leaf1Ecx & (1u << 19)) features |= CpuSse41;
+    // AVX2 is of use only where the operating system saves the YMM state: OSXSAVE
+    // (ECX bit 27), AVX (bit 28), and XCR0's SSE and AVX bits (1 and 2).
+    const uint32_t osxsaveAvx = 3u << 27;
+    const bool ymmSaved = (words.leaf1Ecx & osxsaveAvx) == osxsaveAvx && (words.xcr0 & 6) == 6;
+    if ((words.leaf7Ebx & (1u << 5)) && ymmSaved) features |= CpuAvx2;
+    if (words.leaf7Ebx & (1u << 3)) features |= CpuBmi1;
+    if (words.leaf7Ebx & (1u << 8)) features |= CpuBmi2;
+    if (words.leaf7Ebx & (1u << 29)) features |= CpuSha;
+    return features;
+}
+
+#if defined(__i386__) || defined(__x86_64__)
 namespace {
 
 // XCR0: which register states the operating system saves on a task switch.
@@ -18,21 +37,11 @@ uint64_t ReadXcr0()
 
 uint32_t AskCpuid()
 {
-    uint32_t features = 0;
     unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
     if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx)) return 0;
-    if (edx & bit_SSE2) features |= CpuSse2;
-    if (ecx & bit_SSSE3) features |= CpuSsse3;
-    if (ecx & bit_SSE4_1) features |= CpuSse41;
-    // AVX2 is of use only where the operating system saves the YMM state.
-    const bool ymmSaved = (ecx & bit_OSXSAVE) && (ecx & bit_AVX) && (ReadXcr0() & 6) == 6;
-    if (__get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx)) {
-        if ((ebx & bit_AVX2) && ymmSaved) features |= CpuAvx2;
-        if (ebx & bit_BMI) features |= CpuBmi1;
-        if (ebx & bit_BMI2) features |= CpuBmi2;
-        if (ebx & bit_SHA) features |= CpuSha;
-    }
-    return features;
+    CpuidWords words = {ecx, edx, 0, (ecx & bit_OSXSAVE) ? ReadXcr0() : 0};
+    if (__get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx)) words.leaf7Ebx = ebx;
+    return CpuFeaturesOf(words);
 }
 
 }  // namespace

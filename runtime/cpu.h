@@ -3,6 +3,7 @@
 // once with CPUID, and the forms of a routine that are chosen by it: a
 // compression or a text pass picks its fastest form once and keeps it.
 #pragma once
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <type_traits>
@@ -27,6 +28,18 @@ inline constexpr CpuFeatureName CpuFeatureNames[] = {
     {CpuSse2, "sse2"}, {CpuSsse3, "ssse3"}, {CpuSse41, "sse4.1"}, {CpuAvx2, "avx2"},
     {CpuBmi1, "bmi1"}, {CpuBmi2, "bmi2"},   {CpuSha, "sha"},
 };
+
+// What the features are read from: CPUID leaf 1's ECX and EDX, leaf 7's EBX (0
+// where the processor has no leaf 7) and XCR0 (0 where OSXSAVE is clear, since
+// reading it then faults).
+struct CpuidWords {
+    uint32_t leaf1Ecx, leaf1Edx, leaf7Ebx;
+    uint64_t xcr0;
+};
+
+// The features those words offer: AVX2 only where the operating system saves
+// the YMM registers.
+uint32_t CpuFeaturesOf(const CpuidWords& words);
 
 // The features of this processor; 0 on other architectures.
 uint32_t CpuFeatures();
@@ -70,8 +83,8 @@ const char* FormName(const CpuForm<Routine> (&forms)[Count], Routine routine)
 // Stands in a slot of a table of routines (Table.*Slot) until the slot's first
 // call: chooses from Forms, keeps the choice in the slot and hands the call on to
 // it, so later calls go straight to the form and ask nothing. Only that slot
-// changes, so a form a test has put in another slot stays there. Calls into the
-// library never overlap, and a second choice would be the same.
+// changes, so a form a test has put in another slot stays there. Two calls that
+// overlapped would store the same choice.
 template <auto& Table, auto Slot, const auto& Forms, typename Routine = std::remove_reference_t<decltype(Table.*Slot)>>
 struct ChooseOnFirstUse;
 
@@ -79,9 +92,9 @@ template <auto& Table, auto Slot, const auto& Forms, typename Result, typename..
 struct ChooseOnFirstUse<Table, Slot, Forms, Result (*)(Arguments...)> {
     static Result Run(Arguments... arguments)
     {
-        Table.*Slot = ChooseForm(Forms);
-        return (Table.*Slot)(arguments...);
+        // One aligned pointer store: relaxed, as nothing else hangs on it.
+        Result (*const chosen)(Arguments...) = ChooseForm(Forms);
+        std::atomic_ref(Table.*Slot).store(chosen, std::memory_order_relaxed);
+        return chosen(arguments...);
     }
 };
-
-inline bool CpuHasSse2() { return CpuHas(CpuSse2); }

@@ -7,12 +7,12 @@
 #include "runtime/heap_handles.h"
 #include "runtime/platform.h"
 
-// Library-wide handles, zero at load: constant-initialised, no constructors run.
-static PlatformHeap internalHeap = nullptr;
-static PlatformHeap stringHeap = nullptr;
-static PlatformHeap blockHeap = nullptr;
-
 namespace {
+
+// Library-wide handles, zero at load: constant-initialised, no constructors run.
+PlatformHeap internalHeap = nullptr;
+PlatformHeap stringHeap = nullptr;
+PlatformHeap blockHeap = nullptr;
 
 // The string heap's working storage: one block that a call's internal texts are
 // carved from, end to end, and that is emptied at once when the call is done.
@@ -48,8 +48,8 @@ constinit StringStorage storage = {};
 // allocation, after walking every free list, splits it off again; Wine's heap
 // does that for each scratch and result block. Released in front of a block in
 // use, it waits in the free list of its size class instead, and the next call's
-// block of that class takes it whole: a zero-filled pair then costs about 50 ns
-// rather than 60 under Wine 8 (docs/benchmarks.md). The first room takes the
+// block of that class takes it whole, which costs less than a split (the
+// figures are in docs/benchmarks.md). The first room takes the
 // scratch copy of a text of up to 71 bytes and the digits of a digest of up to
 // 256 bits, the second those of 384 and 512 bits, and texts of up to 135 bytes.
 constexpr int32_t ShortCallRooms[] = {72, 136};

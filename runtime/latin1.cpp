@@ -17,7 +17,7 @@ namespace {
 // Bytes from 0x80 to 0x9F, and units above 0xFF or from 0x80 to 0x9F.
 QV_INLINE bool DepartsFromLatin1(unsigned value) { return value > 0xFF || (value & 0xE0) == 0x80; }
 
-int32_t WidenLatin1Single(const char* bytes, int32_t count, TextUnit* out)
+int32_t WidenLatin1Portable(const char* bytes, int32_t count, TextUnit* out)
 {
     for (int32_t i = 0; i < count; ++i) {
         const unsigned char value = static_cast<unsigned char>(bytes[i]);
@@ -27,7 +27,7 @@ int32_t WidenLatin1Single(const char* bytes, int32_t count, TextUnit* out)
     return count;
 }
 
-int32_t NarrowLatin1Single(const TextUnit* units, int32_t count, char* out)
+int32_t NarrowLatin1Portable(const TextUnit* units, int32_t count, char* out)
 {
     for (int32_t i = 0; i < count; ++i) {
         if (DepartsFromLatin1(units[i])) return i;
@@ -52,7 +52,7 @@ QV_SSE2 int32_t WidenLatin1Sse2(const char* bytes, int32_t count, TextUnit* out)
         const int marks = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(chunk, top3), c1));
         if (marks) return i + __builtin_ctz(static_cast<unsigned>(marks));
     }
-    return i + WidenLatin1Single(bytes + i, count - i, out + i);
+    return i + WidenLatin1Portable(bytes + i, count - i, out + i);
 }
 
 // 0xFFFF in each unit that departs: one with a high byte, or one from 0x80 to 0x9F.
@@ -75,7 +75,7 @@ QV_SSE2 int32_t NarrowLatin1Sse2(const TextUnit* units, int32_t count, char* out
         const int marks = _mm_movemask_epi8(_mm_packs_epi16(DepartingUnits(low), DepartingUnits(next)));
         if (marks) return i + __builtin_ctz(static_cast<unsigned>(marks));
     }
-    return i + NarrowLatin1Single(units + i, count - i, out + i);
+    return i + NarrowLatin1Portable(units + i, count - i, out + i);
 }
 
 QV_AVX2 int32_t WidenLatin1Avx2(const char* bytes, int32_t count, TextUnit* out)
@@ -130,12 +130,12 @@ QV_AVX2 int32_t NarrowLatin1Avx2(const TextUnit* units, int32_t count, char* out
 
 #if defined(QV_X86_FORMS)
 constexpr CpuForm<WidenLatin1Routine> WidenLatin1Forms[Latin1PassForms] = {
-    {"avx2", CpuAvx2, WidenLatin1Avx2}, {"sse2", CpuSse2, WidenLatin1Sse2}, {"single", 0, WidenLatin1Single}};
+    {"avx2", CpuAvx2, WidenLatin1Avx2}, {"sse2", CpuSse2, WidenLatin1Sse2}, {"portable", 0, WidenLatin1Portable}};
 constexpr CpuForm<NarrowLatin1Routine> NarrowLatin1Forms[Latin1PassForms] = {
-    {"avx2", CpuAvx2, NarrowLatin1Avx2}, {"sse2", CpuSse2, NarrowLatin1Sse2}, {"single", 0, NarrowLatin1Single}};
+    {"avx2", CpuAvx2, NarrowLatin1Avx2}, {"sse2", CpuSse2, NarrowLatin1Sse2}, {"portable", 0, NarrowLatin1Portable}};
 #else
-constexpr CpuForm<WidenLatin1Routine> WidenLatin1Forms[Latin1PassForms] = {{"single", 0, WidenLatin1Single}};
-constexpr CpuForm<NarrowLatin1Routine> NarrowLatin1Forms[Latin1PassForms] = {{"single", 0, NarrowLatin1Single}};
+constexpr CpuForm<WidenLatin1Routine> WidenLatin1Forms[Latin1PassForms] = {{"portable", 0, WidenLatin1Portable}};
+constexpr CpuForm<NarrowLatin1Routine> NarrowLatin1Forms[Latin1PassForms] = {{"portable", 0, NarrowLatin1Portable}};
 #endif
 
 constinit Latin1Passes latin1Passes = {

@@ -8,13 +8,13 @@
 #include <cstdint>
 
 #include "runtime/cpu.h"
-#include "runtime/text.h"
+#include "runtime/text_unit.h"
 
 using WidenLatin1Routine = int32_t (*)(const char* bytes, int32_t count, TextUnit* out);
 using NarrowLatin1Routine = int32_t (*)(const TextUnit* units, int32_t count, char* out);
 
 #if defined(__i386__) || defined(__x86_64__)
-constexpr size_t Latin1PassForms = 3;  // AVX2, SSE2, one at a time
+constexpr size_t Latin1PassForms = 3;  // AVX2, SSE2, portable (one at a time)
 #else
 constexpr size_t Latin1PassForms = 1;
 #endif

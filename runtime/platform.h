@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "runtime/text.h"
+#include "runtime/text_unit.h"
 
 struct PlatformHeapTag;
 using PlatformHeap = PlatformHeapTag*;

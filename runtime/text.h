@@ -6,20 +6,7 @@
 #pragma once
 #include <cstdint>
 
-#if defined(_WIN32)
-using TextUnit = wchar_t;  // UTF-16 code unit, the platform's own wide character
-#else
-using TextUnit = char16_t;
-#endif
-static_assert(sizeof(TextUnit) == 2, "internal texts are UTF-16");
-
-// The character of the Unicode exports' texts and paths (QuorvalentChar): UTF-16
-// on Windows, UTF-8 bytes elsewhere.
-#if defined(_WIN32)
-using CallerChar = wchar_t;
-#else
-using CallerChar = char;
-#endif
+#include "runtime/text_unit.h"
 
 // What a text's header knows of its units. Plain ASCII converts without the
 // code page in either direction, in every ANSI code page.

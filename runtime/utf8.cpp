@@ -14,14 +14,14 @@
 QV_UTF8_FORM Utf8Piece EncodeUtf8Sse2(const TextUnit* units, char* out, uint32_t capacity)
 {
     // Units at an odd address are no valid text; they go the plain way.
-    if (reinterpret_cast<uintptr_t>(units) % 2) return EncodeUtf8Units(units, out, capacity);
+    if (reinterpret_cast<uintptr_t>(units) % 2) return EncodeUtf8Portable(units, out, capacity);
     return EncodeUtf8Vectors<Utf8Steps128<false>>(units, out, capacity);
 }
 
 #undef QV_UTF8_FORM
 #endif
 
-Utf8Piece EncodeUtf8Units(const TextUnit* units, char* out, uint32_t capacity)
+Utf8Piece EncodeUtf8Portable(const TextUnit* units, char* out, uint32_t capacity)
 {
     return EncodeUtf8Rest(units, out, 0, capacity);
 }
@@ -30,9 +30,9 @@ Utf8Piece EncodeUtf8Units(const TextUnit* units, char* out, uint32_t capacity)
 constexpr CpuForm<EncodeUtf8Routine> EncodeUtf8Forms[Utf8PassForms] = {{"avx2", CpuAvx2, EncodeUtf8Avx2},
                                                                        {"ssse3", CpuSsse3, EncodeUtf8Ssse3},
                                                                        {"sse2", CpuSse2, EncodeUtf8Sse2},
-                                                                       {"words", 0, EncodeUtf8Units}};
+                                                                       {"portable", 0, EncodeUtf8Portable}};
 #else
-constexpr CpuForm<EncodeUtf8Routine> EncodeUtf8Forms[Utf8PassForms] = {{"words", 0, EncodeUtf8Units}};
+constexpr CpuForm<EncodeUtf8Routine> EncodeUtf8Forms[Utf8PassForms] = {{"portable", 0, EncodeUtf8Portable}};
 #endif
 
 constinit Utf8Passes utf8Passes = {ChooseOnFirstUse<utf8Passes, &Utf8Passes::encode, EncodeUtf8Forms>::Run};

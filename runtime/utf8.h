@@ -24,7 +24,7 @@ constexpr uint32_t Utf8Room = 4;
 // but never past its page.
 using EncodeUtf8Routine = Utf8Piece (*)(const TextUnit* units, char* out, uint32_t capacity);
 #if defined(__i386__) || defined(__x86_64__)
-constexpr size_t Utf8PassForms = 4;  // AVX2 and SSSE3 (every character), SSE2 (ASCII runs), units
+constexpr size_t Utf8PassForms = 4;  // AVX2 and SSSE3 (every character), SSE2 (ASCII runs), portable
 #else
 constexpr size_t Utf8PassForms = 1;
 #endif

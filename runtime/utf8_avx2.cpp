@@ -64,7 +64,7 @@ QV_UTF8_FORM Utf8Piece EncodeUtf8Avx2(const TextUnit* units, char* out, uint32_t
 {
     // Units at an odd address are no valid text; they go the plain way.
     const Utf8Piece piece = reinterpret_cast<uintptr_t>(units) % 2
-                                ? EncodeUtf8Units(units, out, capacity)
+                                ? EncodeUtf8Portable(units, out, capacity)
                                 : EncodeUtf8Vectors<Utf8StepsAvx2>(units, out, capacity);
     // The caller's SSE code must not pay for dirty upper halves.
     _mm256_zeroupper();

@@ -8,7 +8,7 @@
 QV_UTF8_FORM Utf8Piece EncodeUtf8Ssse3(const TextUnit* units, char* out, uint32_t capacity)
 {
     // Units at an odd address are no valid text; they go the plain way.
-    if (reinterpret_cast<uintptr_t>(units) % 2) return EncodeUtf8Units(units, out, capacity);
+    if (reinterpret_cast<uintptr_t>(units) % 2) return EncodeUtf8Portable(units, out, capacity);
     return EncodeUtf8Vectors<Utf8Steps128<true>>(units, out, capacity);
 }
 

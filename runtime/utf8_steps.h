@@ -14,7 +14,7 @@
 Utf8Piece EncodeUtf8Avx2(const TextUnit* units, char* out, uint32_t capacity);
 Utf8Piece EncodeUtf8Ssse3(const TextUnit* units, char* out, uint32_t capacity);
 Utf8Piece EncodeUtf8Sse2(const TextUnit* units, char* out, uint32_t capacity);
-Utf8Piece EncodeUtf8Units(const TextUnit* units, char* out, uint32_t capacity);
+Utf8Piece EncodeUtf8Portable(const TextUnit* units, char* out, uint32_t capacity);
 
 inline bool IsHighSurrogate(uint32_t unit) { return unit - 0xD800 < 0x400; }
 inline bool IsLowSurrogate(uint32_t unit) { return unit - 0xDC00 < 0x400; }

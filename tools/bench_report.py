@@ -741,7 +741,7 @@ def main():
               "against `BCryptHash` of Wine's `bcrypt.dll` (provider opened once, caller's hexadecimal loop) and "
               "against our engine linked into the program. The 64-bit DLL runs under `/usr/lib/wine/wine64`, the "
               "32-bit one under Wine's 32-bit loader; bcrypt.dll has no SHA-224 or SHA-3.",
-              "- **Forms chosen at run time** (`digest/forms.h`): each compression runs the first form in its "
+              "- **Forms chosen at run time** (`digest/form_tables.h`): each compression runs the first form in its "
               "table that the processor can run, chosen once. x86-64 here, as libcrypto dispatches: "
               f"{x64.forms('default')}; in the masked run ours runs the forms of a processor without the SHA "
               f"extensions and AVX2, as before them: {x64.forms('scalar')}. The DLLs choose from the same CPUID. "

@@ -2,7 +2,7 @@
 // The digest exports of the Linux library, called directly, and what they leave in the heaps.
 #include <gtest/gtest.h>
 
-#include "boundary/exports.h"
+#include "quorvalent.h"
 #include "runtime/heap_handles.h"
 #include "tests/support/export_suite.h"
 

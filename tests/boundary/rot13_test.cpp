@@ -5,7 +5,7 @@
 #include <string>
 
 #include "boundary/entry.h"
-#include "boundary/exports.h"
+#include "quorvalent.h"
 #include "runtime/heap_handles.h"
 #include "tests/support/long_texts.h"
 

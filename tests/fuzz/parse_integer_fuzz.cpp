@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "runtime/integer.h"
+#include "runtime/parse_integer.h"
 #include "tests/fuzz/integer_model.h"
 
 // Bytes below 0xFE are code units 0 to 0xFD, so spaces, signs, prefixes and

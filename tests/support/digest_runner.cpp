@@ -114,6 +114,10 @@ std::string FrameHex(int32_t id, int32_t bits, const Bytes& message, bool* untou
     FeedDigest(run, message.data(), static_cast<uint32_t>(message.size()));
     std::string out = Narrow(FinishDigestHex(run));
     ReleaseAllTexts();
+    if (run.context) {
+        EXPECT_TRUE(std::all_of(std::begin(frame.bytes), std::end(frame.bytes), [](uint8_t b) { return b == 0; }))
+            << "the frame keeps part of the context after the run";
+    }
     if (untouched)
         *untouched = std::all_of(std::begin(frame.bytes), std::end(frame.bytes), [](uint8_t b) { return b == 0x5A; });
     return out;

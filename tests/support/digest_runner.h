@@ -47,7 +47,8 @@ void ExpectRefusedLengthsKeepNoStorage(int32_t id);
 // ComputeDigestHex over the message, as a narrow string.
 std::string DriverHex(int32_t id, int32_t bits, const Bytes& message);
 // The same through a run whose context lives in a DigestFrame (the Unicode
-// exports' way); the frame is filled with 0x5A first, and untouched is set to
+// exports' way), which must hold only zeros after a run whose context it held;
+// the frame is filled with 0x5A first, and untouched is set to
 // whether it still is after the digits (as it must be when create refuses bits).
 std::string FrameHex(int32_t id, int32_t bits, const Bytes& message, bool* untouched = nullptr);
 

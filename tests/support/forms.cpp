@@ -39,7 +39,8 @@ uint32_t PretendedLacking()
 template <typename Routine, size_t Count>
 void AddTable(std::vector<TestForm>& forms, const char* compression, const CpuForm<Routine> (&table)[Count])
 {
-    for (size_t i = 0; i < Count; ++i) forms.push_back({compression, table[i].name, table[i].needs, i});
+    for (size_t i = 0; i < Count; ++i)
+        forms.push_back({compression, table[i].name, table[i].needs, i, reinterpret_cast<uintptr_t>(table[i].routine)});
 }
 
 // The table entry that slot holds, or "unchosen" while it still holds the routine that chooses.
@@ -93,7 +94,7 @@ std::vector<TestForm> TestFormsFor(int32_t id, int32_t bits)
     return {};
 }
 
-std::string ExpectedTextForm(const std::string& pass)
+std::string ExpectedForm(const std::string& routine)
 {
     // "sse2,utf8=ssse3": a pass named in the list expects its own form, the others the bare one.
     const char* list = std::getenv("QV_EXPECT_FORM");
@@ -103,7 +104,7 @@ std::string ExpectedTextForm(const std::string& pass)
         const size_t equals = entry.find('=');
         if (equals == std::string::npos) {
             if (expected.empty()) expected = entry;
-        } else if (entry.compare(0, equals, pass) == 0) {
+        } else if (entry.compare(0, equals, routine) == 0) {
             return entry.substr(equals + 1);
         }
     }

@@ -12,7 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include "digest/forms.h"
+#include "digest/form_tables.h"
 #include "tests/support/ymm_state.h"
 
 struct TestForm {
@@ -21,7 +21,8 @@ struct TestForm {
     std::string compression;
     std::string name;  // the table's name for it
     uint32_t needs;
-    size_t index;  // in its table
+    size_t index;       // in its table
+    uintptr_t address;  // of its routine
     // What a test's name ends in when it runs this form: sha256_shaext.
     std::string Key() const { return compression + "_" + name; }
 };
@@ -83,9 +84,9 @@ auto LeavingYmmClean(const std::string& what, Call call)
 }
 
 // Under a run on a chosen processor model, QV_EXPECT_FORM names the form each
-// text pass must have chosen there, with pass=form for one that differs (the
-// UTF-8 encoder has an SSSE3 form); empty when unset.
-std::string ExpectedTextForm(const std::string& pass);
+// routine must have chosen there: a bare name for every routine not listed, and
+// routine=form for one that differs (sse2,utf8=ssse3); empty when unset.
+std::string ExpectedForm(const std::string& routine);
 
 // The pass's slot, once used, holds the first form of its table this processor
 // runs, and under a chosen processor model the one QV_EXPECT_FORM names.
@@ -95,7 +96,7 @@ void ExpectChosen(const char* pass, const CpuForm<Routine> (&forms)[Count], Rout
     const char* name = FormName(forms, slot);
     ASSERT_NE(name, nullptr) << pass << ": no form chosen yet";
     EXPECT_STREQ(name, ChosenForm(forms).name) << pass;
-    const std::string expected = ExpectedTextForm(pass);
+    const std::string expected = ExpectedForm(pass);
     if (!expected.empty()) {
         EXPECT_EQ(name, expected) << pass;
     }

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Byte-order helpers and rotations shared by every digest plugin. Words are
-// assembled with memcpy plus a byte swap, so no address needs any alignment.
+// Words from bytes and back, in either byte order, and their rotations, for every
+// digest plugin: memcpy plus a byte swap, so no address needs any alignment.
 #pragma once
 #include <cstdint>
 #include <cstring>

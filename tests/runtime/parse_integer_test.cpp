@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "runtime/integer.h"
+#include "runtime/parse_integer.h"
 #include "runtime/text.h"
 
 TEST(ParseInteger, ReadsTheLongestNumberAtTheStart)

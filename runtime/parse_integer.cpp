@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 // ParseInteger: a lenient reader for the digest exports' bit-length argument.
-#include "runtime/integer.h"
+#include "runtime/parse_integer.h"
+
+namespace {
 
 // The digit's value in the base, or -1 when the code unit is not one of its digits.
-static int32_t DigitValue(TextUnit unit, uint32_t base)
+int32_t DigitValue(TextUnit unit, uint32_t base)
 {
     int32_t value = -1;
     if (unit >= '0' && unit <= '9')
@@ -14,6 +16,8 @@ static int32_t DigitValue(TextUnit unit, uint32_t base)
         value = unit - 'A' + 10;
     return value >= 0 && static_cast<uint32_t>(value) < base ? value : -1;
 }
+
+}  // namespace
 
 int64_t ParseInteger(const TextUnit* text)
 {

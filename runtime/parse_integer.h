@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "runtime/text.h"
+#include "runtime/text_unit.h"
 
 // Skips spaces and tabs, takes one sign, then the longest run of digits of the
 // base; everything after is ignored. Never fails: no number gives 0, and

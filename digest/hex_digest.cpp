@@ -5,6 +5,7 @@
 #include "digest/forms.h"
 #include "digest/hex.h"
 #include "digest/plugin.h"
+#include "digest/wipe.h"
 #include "runtime/text.h"
 
 TextUnit* ComputeDigestHex(uint8_t* data, uint32_t length, int32_t id, int32_t bits)
@@ -44,7 +45,13 @@ TextUnit* FinishDigestHex(const DigestRun& run)
 
 void AbandonDigest(const DigestRun& run)
 {
-    if (run.context && !run.inFrame) run.plugin->release(run.context);
+    if (!run.context) return;
+    // A context in a frame starts at the frame's first byte; it is wiped as a release wipes.
+    if (run.inFrame) {
+        WipeMemory(run.context, sizeof(DigestFrame));
+    } else {
+        run.plugin->release(run.context);
+    }
 }
 
 namespace {
