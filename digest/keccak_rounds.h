@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "digest/words.h"
+#include "digest/byte_order.h"
 
 // FIPS 202, section 3.2.5: the iota constants RC of rounds 0 to 23.
 // clang-format off

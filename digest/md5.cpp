@@ -6,9 +6,9 @@
 #include <cstring>
 #include <type_traits>
 
+#include "digest/byte_order.h"
 #include "digest/md5_sha1_blocks.h"
 #include "digest/wipe.h"
-#include "digest/words.h"
 #include "runtime/heaps.h"
 
 static_assert(std::is_standard_layout_v<Md5Context> && offsetof(Md5Context, header) == 0,

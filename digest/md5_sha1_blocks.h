@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "digest/byte_order.h"
 #include "digest/wipe.h"
-#include "digest/words.h"
 
 // Feeds length bytes. compress(blocks, count) takes count whole 64-byte blocks:
 // the filled block, then the caller's whole blocks in one call, where they lie.

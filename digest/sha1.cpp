@@ -5,11 +5,11 @@
 #include <cstddef>
 #include <type_traits>
 
+#include "digest/byte_order.h"
 #include "digest/forms.h"
 #include "digest/md5_sha1_blocks.h"
 #include "digest/sha1_steps.h"
 #include "digest/wipe.h"
-#include "digest/words.h"
 #include "runtime/heaps.h"
 
 static_assert(std::is_standard_layout_v<Sha1Context> && offsetof(Sha1Context, header) == 0,

@@ -5,7 +5,7 @@
 #pragma once
 #include <cstdint>
 
-#include "digest/words.h"
+#include "digest/byte_order.h"
 
 // The message schedule is a circular array of 16 words held in the 64 bytes under
 // compression: word t (t >= 16) replaces word t - 16 in slot t mod 16. Each message

@@ -7,10 +7,10 @@
 #include <cstring>
 #include <type_traits>
 
+#include "digest/byte_order.h"
 #include "digest/forms.h"
 #include "digest/sha512_constants.h"
 #include "digest/wipe.h"
-#include "digest/words.h"
 #include "runtime/heaps.h"
 
 static_assert(std::is_standard_layout_v<Sha2Context> && offsetof(Sha2Context, header) == 0,

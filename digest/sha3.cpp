@@ -7,10 +7,10 @@
 #include <cstring>
 #include <type_traits>
 
+#include "digest/byte_order.h"
 #include "digest/forms.h"
 #include "digest/keccak_rounds.h"
 #include "digest/wipe.h"
-#include "digest/words.h"
 #include "runtime/heaps.h"
 
 static_assert(std::is_standard_layout_v<Sha3Context> && offsetof(Sha3Context, header) == 0,

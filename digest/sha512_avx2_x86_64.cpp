@@ -14,7 +14,7 @@
 // Every function here is compiled for these extensions, and the helpers have
 // internal linkage, so no copy of a shared inline function built for them can
 // stand in for the baseline one elsewhere. Byte order and rotations are
-// therefore spelt out here rather than taken from words.h.
+// therefore spelt out here rather than taken from byte_order.h.
 #define SHA512_AVX2 gnu::target("avx2,bmi,bmi2")
 
 namespace {

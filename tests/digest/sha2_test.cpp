@@ -3,8 +3,8 @@
 // its digest with; cavp_test.cpp runs the NIST files (SHAVS).
 #include <gtest/gtest.h>
 
+#include "digest/byte_order.h"
 #include "digest/sha2.h"
-#include "digest/words.h"
 #include "tests/support/digest_runner.h"
 
 namespace {
