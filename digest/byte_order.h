@@ -134,10 +134,3 @@ inline uint64_t RotateLeft64(uint64_t v)
     static_assert(Count > 0 && Count < 64, "rotate count out of range");
     return (v << Count) | (v >> (64 - Count));
 }
-
-template <unsigned Count>
-inline uint64_t RotateRight64(uint64_t v)
-{
-    static_assert(Count > 0 && Count < 64, "rotate count out of range");
-    return (v >> Count) | (v << (64 - Count));
-}
