@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // A small program for callgrind: one digest's export on a 16-byte ASCII text, and
 // libcrypto's one-shot plus hex on the same text, each called COUNT times.
-// tools/call_profile.py runs it and sums the inclusive costs per step.
+// bench/call_profile.py runs it and sums the inclusive costs per step.
 // Usage: call_profile DIGEST COUNT; it prints the forms of the compressions that ran.
 #include <openssl/evp.h>
 

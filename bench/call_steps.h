@@ -2,7 +2,7 @@
 // The steps of one export call, each made alone with the library's own routines,
 // so that a benchmark can time them in the process that times the whole call:
 // the three heap pairs, the text steps, the hash and the hexadecimal digits.
-// tools/bench_report.py turns them into the time a short call spends on each.
+// bench/bench_report.py turns them into the time a short call spends on each.
 #pragma once
 #include <cstring>
 #include <string>

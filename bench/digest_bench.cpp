@@ -356,7 +356,7 @@ void UseFormWithout(uint32_t hidden, const CpuForm<Routine> (&forms)[Count], Rou
 
 // --qv_hide=sha,avx2 runs ours on the forms of a processor without those features
 // (the masked run, beside libcrypto masked); the forms that ran go into the
-// results' context, which tools/bench_report.py shows.
+// results' context, which bench/bench_report.py shows.
 void ChooseForms(int& argc, char** argv)
 {
     uint32_t hidden = 0;
@@ -460,7 +460,7 @@ void RegisterAll()
                 });
         }
     }
-    // Names are tier/implementation/digest/bytes[/text kind]; tools/bench_report.py reads them back.
+    // Names are tier/implementation/digest/bytes[/text kind]; bench/bench_report.py reads them back.
     for (uint32_t size : TextSizes) {
         benchmark::RegisterBenchmark(("cost/scratch/-/" + std::to_string(size)).c_str(), CostScratch, size);
         for (BenchTextKind kind : TextKinds)

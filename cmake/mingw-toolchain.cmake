@@ -13,5 +13,5 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # Every program built here runs under Wine, in a prefix inside the build tree.
-cmake_path(SET QV_WINE_RUN NORMALIZE ${CMAKE_CURRENT_LIST_DIR}/../tools/wine-run)
+cmake_path(SET QV_WINE_RUN NORMALIZE ${CMAKE_CURRENT_LIST_DIR}/../tools/wine_run.sh)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${QV_WINE_RUN} --wine ${QV_WINE_LOADER} --prefix ${CMAKE_BINARY_DIR}/wineprefix)

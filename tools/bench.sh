@@ -111,8 +111,8 @@ else
         wine_prefix="$(realpath "$root/$preset")/wineprefix"
         loader=wine
         [[ "$preset" == win64 ]] && loader=/usr/lib/wine/wine64
-        [[ -d "$wine_prefix" ]] || tools/wine-run --wine "$loader" --prefix "$wine_prefix" --init
-        tools/wine-run --wine "$loader" --prefix "$wine_prefix" "$root/$preset/bin/windows_bench.exe" \
+        [[ -d "$wine_prefix" ]] || tools/wine_run.sh --wine "$loader" --prefix "$wine_prefix" --init
+        tools/wine_run.sh --wine "$loader" --prefix "$wine_prefix" "$root/$preset/bin/windows_bench.exe" \
             --repetitions "$windows_repetitions" --min-ms "$windows_min_ms" >"$work/$preset.txt"
     done
 
@@ -123,7 +123,7 @@ else
         wine_prefix="$(realpath "$root/win32")/wineprefix"
         for round in 1 2 3; do
             for build_dir in win32 win32-stack16; do
-                tools/wine-run --wine wine --prefix "$wine_prefix" "$root/$build_dir/bin/windows_bench.exe" \
+                tools/wine_run.sh --wine wine --prefix "$wine_prefix" "$root/$build_dir/bin/windows_bench.exe" \
                     --repetitions "$windows_repetitions" --min-ms "$windows_min_ms" --only SHA-384,SHA-512 \
                     >"$work/realign-$build_dir-$round.txt"
             done
@@ -131,14 +131,14 @@ else
     fi
 
     echo "== callgrind: one 16-byte export call, step by step"
-    python3 tools/call_profile.py --binary "$root/host/bin/call_profile" --out "$work/call_profile.json" \
+    python3 bench/call_profile.py --binary "$root/host/bin/call_profile" --out "$work/call_profile.json" \
         --scalar-mask "$scalar_mask"
     printf 'repetitions=%s\nwindows_repetitions=%s\nkeep_32bit=%s\n' "$repetitions" "$windows_repetitions" \
         "$keep_32bit" >"$work/settings"
 fi
 
 mkdir -p "$(dirname "$page")"
-python3 tools/bench_report.py --work "$work" --markdown "$page" --plot-data "$work/plot.dat" \
+python3 bench/bench_report.py --work "$work" --markdown "$page" --plot-data "$work/plot.dat" \
     --repetitions "$repetitions" --windows-repetitions "$windows_repetitions" ${keep_32bit:-}
-gnuplot -e "data='$work/plot.dat'; output='$chart'" tools/bench_chart.gp
+gnuplot -e "data='$work/plot.dat'; output='$chart'" bench/bench_chart.gp
 echo "wrote $page and $chart"

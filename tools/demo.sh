@@ -25,13 +25,13 @@ build=build/demo
 quietly cmake --preset win32 -B "$build" -DQV_TESTS=OFF -DQV_BENCH=OFF -DQV_IMPORT_LIBRARIES=OFF
 quietly cmake --build "$build" --target quorvalent_demo
 prefix="$PWD/$build/wineprefix"
-[[ -f "$prefix/system.reg" ]] || tools/wine-run --prefix "$prefix" --init
+[[ -f "$prefix/system.reg" ]] || tools/wine_run.sh --prefix "$prefix" --init
 if [[ "${1:-}" == --file ]]; then
     [[ -n "${2:-}" ]] || { echo "usage: tools/demo.sh [TEXT | --file PATH]" >&2; exit 2; }
     # Wine's drive Z: is the Unix root.
     path="$(realpath -m "$2")"
-    tools/wine-run --prefix "$prefix" "$build/bin/quorvalent_demo.exe" --file "Z:${path//\//\\}"
+    tools/wine_run.sh --prefix "$prefix" "$build/bin/quorvalent_demo.exe" --file "Z:${path//\//\\}"
 else
-    tools/wine-run --prefix "$prefix" "$build/bin/quorvalent_demo.exe" "${1-Hello, World!}"
+    tools/wine_run.sh --prefix "$prefix" "$build/bin/quorvalent_demo.exe" "${1-Hello, World!}"
 fi
 qv_report_first_run

@@ -2,7 +2,7 @@
 # shellcheck shell=bash disable=SC2034  # the package lists are read through a name reference
 # Sourced by .ci/run and the scripts in tools/: the Debian packages each command
 # needs, installed when missing (as root, or through sudo), and 32-bit execution.
-# After changing what it installs, tools/fresh-root.sh runs the README's two
+# After changing what it installs, tools/fresh_root.sh runs the README's two
 # commands in a fresh minimal Debian 12 root.
 
 # The demo: the 32-bit DLL built with mingw-w64 (Keccak with clang) and run under 32-bit Wine.

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // bindings/Quorvalent.cs against the Linux library: every case of the table
-// tools/wrapper_cases.py writes, once on one thread and again on four at once.
+// tests/helpers/wrapper_cases.py writes, once on one thread and again on four at once.
 // Usage: mono QuorvalentTest.exe CASES.tsv
 using System;
 using System.Collections.Generic;

@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: MIT
 """bindings/quorvalent.py against the Linux library. Usage: python_test.py CASES.tsv
-(tools/wrapper_cases.py writes the cases; bindings/ must be on PYTHONPATH)."""
+(tests/helpers/wrapper_cases.py writes the cases; bindings/ must be on PYTHONPATH)."""
 import ctypes
 import errno
 import hashlib

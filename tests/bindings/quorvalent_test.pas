@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 { bindings/quorvalent.pas against the Linux library: every case of the table
-  tools/wrapper_cases.py writes, once on one thread and again on four at once.
+  tests/helpers/wrapper_cases.py writes, once on one thread and again on four at once.
   Usage: quorvalent_test CASES.tsv }
 program quorvalent_test;
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The text passes: every form of each against a plain model (tools/form-run runs
+// The text passes: every form of each against a plain model (tests/helpers/form_run.sh runs
 // those this processor lacks under qemu), and the forms chosen for a call's texts.
 #include <gtest/gtest.h>
 

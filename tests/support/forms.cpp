@@ -117,7 +117,8 @@ std::string WhyFormCannotRun(const TestForm& form)
     if (missing == 0) return "";
     return "this processor lacks " + Names(missing) + (missing & PretendedLacking() ? " (QV_PRETEND_LACKING)" : "") +
            ", which the form " + form.Key() +
-           " needs: tools/form-run runs its tests under qemu with every extension that qemu emulates (-cpu max)";
+           " needs: tests/helpers/form_run.sh runs its tests under qemu with every extension that qemu "
+           "emulates (-cpu max)";
 }
 
 UsingForm::UsingForm(const TestForm& form) : saved(digestForms)

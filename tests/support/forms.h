@@ -3,7 +3,7 @@
 // library's own tables (digest/forms.h, runtime/ascii.h, runtime/latin1.h), for
 // tests that run each form in turn. Each such
 // test's name ends in its form's key; where this processor cannot run the form,
-// the test fails, and tools/form-run runs it again under qemu.
+// the test fails, and tests/helpers/form_run.sh runs it again under qemu.
 #pragma once
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The long texts of the export tests, made the same way by the test programs and
-// by tools/expected_digests.py, which computes their digests outside the project;
+// by tests/helpers/expected_digests.py, which computes their digests outside the project;
 // and the ROT13 the exports must give for any text.
 #pragma once
 #include <cstddef>

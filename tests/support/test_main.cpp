@@ -2,7 +2,7 @@
 // Test programs link the library statically, so they deliver the loader's
 // attach and detach notifications themselves around the tests.
 // --qv_lacking_forms prints, instead of testing, the filter of the tests whose
-// forms this processor cannot run (tools/form-run runs those under qemu).
+// forms this processor cannot run (tests/helpers/form_run.sh runs those under qemu).
 #include <gtest/gtest.h>
 
 #include <cstdio>

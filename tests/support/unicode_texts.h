@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The Unicode texts of tools/expected_digests.py, whole, as UTF-16 units and as
+// The Unicode texts of tests/helpers/expected_digests.py, whole, as UTF-16 units and as
 // the UTF-8 they must give; and the byte buffers with zeros.
 #pragma once
 #include <cstddef>
@@ -21,7 +21,7 @@ inline std::string Utf8Of(const UnicodeText& text)
     return bytes.append(text.tailUtf8, text.tailUtf8Length);
 }
 
-// A zero at every seventh byte from the first, as tools/expected_digests.py makes them.
+// A zero at every seventh byte from the first, as tests/helpers/expected_digests.py makes them.
 inline std::string ZeroPattern(size_t length)
 {
     std::string bytes(length, '\0');

@@ -4,8 +4,8 @@
 # Debian 12 root (debootstrap's minbase with git, the apt sources of Debian's
 # own images), with this repository cloned at HEAD: the check for a change to
 # what the set-up installs (tools/prereqs.sh, tools/exec32.sh).
-#   tools/fresh-root.sh [--demo-only] [--mirror URL] [DIR]
-# DIR (default build/fresh-root) is made afresh and stays for a look after the
+#   tools/fresh_root.sh [--demo-only] [--mirror URL] [DIR]
+# DIR (default build/fresh_root) is made afresh and stays for a look after the
 # run. URL is the Debian archive (default deb.debian.org; the security updates
 # come from deb.debian.org). Runs as root or through sudo, installs debootstrap
 # where it is missing, and needs the network; the commands run as root in the
@@ -14,12 +14,12 @@
 set -euo pipefail
 
 usage() {
-    echo "usage: tools/fresh-root.sh [--demo-only] [--mirror URL] [DIR]" >&2
+    echo "usage: tools/fresh_root.sh [--demo-only] [--mirror URL] [DIR]" >&2
     exit 2
 }
 
 die() {
-    echo "fresh-root: $*" >&2
+    echo "fresh_root.sh: $*" >&2
     exit 1
 }
 
@@ -44,7 +44,7 @@ fi
 [[ -z "$root" ]] || root="$(realpath -m "$root")"
 cd -P "$(dirname "$0")/.."
 source tools/prereqs.sh
-root="${root:-$PWD/build/fresh-root}"
+root="${root:-$PWD/build/fresh_root}"
 if ! command -v debootstrap >/dev/null; then
     echo "installing: debootstrap"
     qv_install debootstrap || exit 1
@@ -66,11 +66,11 @@ mkdir -p "$root"
 
 commit="$(git rev-parse HEAD)"
 if [[ -n "$(git status --porcelain --untracked-files=no)" ]]; then
-    echo "fresh-root: the changes not committed stay out of the root, which gets HEAD (${commit:0:7})"
+    echo "fresh_root.sh: the changes not committed stay out of the root, which gets HEAD (${commit:0:7})"
 fi
 
 began=$SECONDS
-echo "fresh-root: making a minimal Debian 12 root in $root from $mirror"
+echo "fresh_root.sh: making a minimal Debian 12 root in $root from $mirror"
 debootstrap --variant=minbase --include=git bookworm "$root" "$mirror" >"$root.debootstrap.log" 2>&1 ||
     { tail -n 20 "$root.debootstrap.log" >&2; die "debootstrap failed; its log is $root.debootstrap.log"; }
 # The sources of Debian's own images, the security updates among them.
@@ -91,10 +91,10 @@ EOF
 cp -L /etc/resolv.conf "$root/etc/resolv.conf"
 git -c safe.directory="$PWD" clone -q --no-hardlinks "$PWD" "$root/root/quorvalent"
 git -C "$root/root/quorvalent" checkout -q --detach "$commit"
-echo "fresh-root: root made in $(qv_duration $((SECONDS - began))), with quorvalent ${commit:0:7} in /root/quorvalent"
+echo "fresh_root.sh: root made in $(qv_duration $((SECONDS - began))), with quorvalent ${commit:0:7} in /root/quorvalent"
 
 commands=('tools/demo.sh "Hello, World!"')
-$demo_only || commands+=(tools/test-all.sh)
+$demo_only || commands+=(tools/test_all.sh)
 
 # Inside the namespaces: the root's /proc, /sys and the machine's /dev, then
 # each command in a login shell of the root, as on a machine just installed.
@@ -105,13 +105,13 @@ run_in_root() {
     mount -t sysfs sysfs "$root/sys"
     mount --rbind /dev "$root/dev"
     for command; do
-        echo "fresh-root: # $command"
+        echo "fresh_root.sh: # $command"
         began=$SECONDS
         status=0
         chroot "$root" /usr/bin/env -i HOME=/root TERM="${TERM:-dumb}" \
             PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
             /bin/bash -lc "cd /root/quorvalent && $command" || status=$?
-        echo "fresh-root: $command ended with status $status after $(qv_duration $((SECONDS - began)))"
+        echo "fresh_root.sh: $command ended with status $status after $(qv_duration $((SECONDS - began)))"
         ((status == 0)) || failed=1
     done
     return $failed

@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: MIT
 # Runs a Windows program under Wine with the project's settings, in a prefix
 # inside the build tree.
-#   wine-run [--qemu CPU] [--wine LOADER] --prefix DIR [--init | PROGRAM ARGS...]
+#   wine_run.sh [--qemu CPU] [--wine LOADER] --prefix DIR [--init | PROGRAM ARGS...]
 # LOADER is wine (the default) for 32-bit programs, /usr/lib/wine/wine64 for
 # 64-bit ones, which it runs without starting the 32-bit loader first.
 # --qemu runs the loader, and so the program, under qemu-user with that CPU model
@@ -11,7 +11,7 @@
 # outside qemu.
 set -euo pipefail
 usage() {
-    echo "usage: wine-run [--qemu CPU] [--wine LOADER] --prefix DIR [--init | PROGRAM ARGS...]" >&2
+    echo "usage: wine_run.sh [--qemu CPU] [--wine LOADER] --prefix DIR [--init | PROGRAM ARGS...]" >&2
     exit 2
 }
 cpu=
@@ -32,7 +32,7 @@ shift 2
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 if ! command -v "$WINE" >/dev/null; then
-    echo "wine-run: '$WINE' not found; install wine, wine64 and wine32:i386 (tools/test-all.sh does)" >&2
+    echo "wine_run.sh: '$WINE' not found; install wine, wine64 and wine32:i386 (tools/test_all.sh does)" >&2
     exit 1
 fi
 if [[ "${1:-}" == --init ]]; then
@@ -41,10 +41,10 @@ if [[ "${1:-}" == --init ]]; then
     if "$WINE" wineboot --init >"$log" 2>&1 && wineserver -w >>"$log" 2>&1 && [[ -f "$WINEPREFIX/system.reg" ]]; then
         exit 0
     fi
-    echo "wine-run: '$WINE wineboot --init' failed in $WINEPREFIX; its output:" >&2
+    echo "wine_run.sh: '$WINE wineboot --init' failed in $WINEPREFIX; its output:" >&2
     tr -d '\r' <"$log" >&2
     if [[ "$("$(dirname "$0")/exec32.sh" --mode)" == none ]]; then
-        echo "wine-run: this kernel does not run 32-bit x86 programs; tools/exec32.sh sets up qemu for them" >&2
+        echo "wine_run.sh: this kernel does not run 32-bit x86 programs; tools/exec32.sh sets up qemu for them" >&2
     fi
     exit 1
 fi
@@ -56,7 +56,7 @@ if [[ -n "$cpu" ]]; then
     qemu=qemu-x86_64
     [[ "$(od -An -tx1 -j4 -N1 "$loader" | tr -d ' ')" == 01 ]] && qemu=qemu-i386
     if ! command -v "$qemu" >/dev/null; then
-        echo "wine-run: $qemu is not installed: tools/exec32.sh --qemu installs it" >&2
+        echo "wine_run.sh: $qemu is not installed: tools/exec32.sh --qemu installs it" >&2
         exit 1
     fi
     # QEMU_CPU reaches the 32-bit programs Wine starts through binfmt_misc too.

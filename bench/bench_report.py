@@ -798,7 +798,7 @@ def main():
                         else None)),
                        ("wine64", lambda name, size: wine64.results.get((name, "-", size, "-")))])
     lines += ["## One 16-byte export call, step by step (callgrind)", "",
-              "Instructions per call of `bench/call_profile` (the static library, `tools/call_profile.py`), "
+              "Instructions per call of `bench/call_profile` (the static library, `bench/call_profile.py`), "
               "inclusive costs summed by step, on the 16-byte ASCII text; libcrypto with the scalar mask. "
               "Instruction counts, not time: the heap calls cost more time than their share here suggests.", ""]
     profile_table(lines, profile)

@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: MIT
-# The chart of docs/benchmarks.png, from the data tools/bench_report.py writes.
-# Usage: gnuplot -e "data='FILE'; output='PNG'" tools/bench_chart.gp
+# The chart of docs/benchmarks.png, from the data bench/bench_report.py writes.
+# Usage: gnuplot -e "data='FILE'; output='PNG'" bench/bench_chart.gp
 set terminal pngcairo size 1800,1000 font "DejaVu Sans,11"
 set output output
 set style data histograms

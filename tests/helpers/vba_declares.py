@@ -11,7 +11,7 @@ import os
 import re
 import sys
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 MODULE = os.path.join(ROOT, "bindings", "Quorvalent.bas")
 BEGIN = "' BEGIN Declare lines, one per export of quorvalent.h and quorvalent.def"
 END = "' END Declare lines"
@@ -79,7 +79,7 @@ def main():
         with open(MODULE, "w", newline="\r\n") as module:
             module.write("\n".join(wanted) + "\n")
     elif wanted != lines:
-        print("FAIL: the Declare lines of bindings/Quorvalent.bas are out of step; run tools/vba_declares.py --write")
+        print("FAIL: the Declare lines of bindings/Quorvalent.bas are out of step; run tests/helpers/vba_declares.py --write")
         print("\n".join(block()))
         sys.exit(1)
     else:
