@@ -150,12 +150,7 @@ void QUORVALENT_CALL Md5Update(DigestContext* context, uint8_t* data, uint32_t l
 void QUORVALENT_CALL Md5Finish(DigestContext* context)
 {
     Md5Context* md5 = Md5State(context);
-    PadCountedBlocks<false>(md5, Md5Compressor(md5));
-    StoreLittleEndian32(md5->header.digest, md5->chain, 16);
-    WipeMemory(md5->chain, sizeof md5->chain);
-    md5->bitCountLow = 0;
-    md5->bitCountHigh = 0;
-    WipeMemory(md5->block, sizeof md5->block);
+    FinishCountedBlocks<false>(md5, Md5Compressor(md5), 16);
 }
 
 void QUORVALENT_CALL Md5Release(DigestContext* context) { WipeAndFreeContext(context, sizeof(Md5Context)); }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The buffering MD5 and SHA-1 share: the message length as a 64-bit count of
-// bits in two halves, and a 64-byte block that holds the bytes of an incomplete
-// block between calls (bitCountLow / 8 mod 64 of them, never a whole block).
+// The buffering and closing MD5 and SHA-1 share: the message length as a 64-bit
+// count of bits in two halves, and a 64-byte block that holds the bytes of an
+// incomplete block between calls (bitCountLow / 8 mod 64 of them, never a whole block).
 #pragma once
 #include <cstdint>
 #include <cstring>
@@ -37,9 +37,11 @@ void AbsorbCountedBlocks(Context* context, uint8_t* data, uint32_t length, Compr
 
 // Closes the message in one feed: 0x80, zeros up to 56 bytes of a block (1 to 64
 // padding bytes), then the message length in bits as it stood before them, a
-// 64-bit number in the digest's byte order.
+// 64-bit number in the digest's byte order. Writes the digest's bytes to the
+// header and wipes the chaining values, the count and the block: what is left
+// of the message goes with the call that closed it.
 template <bool BigEndian, typename Context, typename Compress>
-void PadCountedBlocks(Context* context, Compress compress)
+void FinishCountedBlocks(Context* context, Compress compress, uint32_t digestBytes)
 {
     const uint32_t index = (context->bitCountLow >> 3) & 63;
     const uint32_t padLength = index < 56 ? 56 - index : 120 - index;
@@ -53,4 +55,13 @@ void PadCountedBlocks(Context* context, Compress compress)
     }
     AbsorbCountedBlocks(context, tail, padLength + 8, compress);
     WipeMemory(tail, sizeof tail);
+    if constexpr (BigEndian) {
+        StoreBigEndian32(context->header.digest, context->chain, digestBytes);
+    } else {
+        StoreLittleEndian32(context->header.digest, context->chain, digestBytes);
+    }
+    WipeMemory(context->chain, sizeof context->chain);
+    WipeMemory(context->block, sizeof context->block);
+    context->bitCountLow = 0;
+    context->bitCountHigh = 0;
 }

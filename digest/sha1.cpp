@@ -67,12 +67,7 @@ void QUORVALENT_CALL Sha1Update(DigestContext* context, uint8_t* data, uint32_t 
 void QUORVALENT_CALL Sha1Finish(DigestContext* context)
 {
     Sha1Context* sha1 = Sha1State(context);
-    PadCountedBlocks<true>(sha1, Sha1Compressor(sha1));
-    StoreBigEndian32(sha1->header.digest, sha1->chain, 20);
-    WipeMemory(sha1->block, sizeof sha1->block);
-    WipeMemory(sha1->chain, sizeof sha1->chain);
-    sha1->bitCountLow = 0;
-    sha1->bitCountHigh = 0;
+    FinishCountedBlocks<true>(sha1, Sha1Compressor(sha1), 20);
     WipeMemory(sha1->workspace, sizeof sha1->workspace);
 }
 
