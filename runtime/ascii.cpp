@@ -344,66 +344,11 @@ constexpr CpuForm<WidenRoutine> WidenAsciiForms[TextPassForms] = {{"portable", 0
 constexpr CpuForm<NarrowRoutine> NarrowAsciiForms[TextPassForms] = {{"portable", 0, NarrowAsciiPortable}};
 #endif
 
-#if defined(_WIN32)
-namespace {
-
-size_t BytesBeforeZeroPortable(const char* bytes) { return ScanTextPortable(bytes).length; }
-
-#if defined(QV_X86_FORMS)
-// ScanText's blocks, without the ASCII test.
-QV_SSE2 QV_WHOLE_BLOCK_READS size_t BytesBeforeZeroSse2(const char* bytes)
-{
-    const uintptr_t start = reinterpret_cast<uintptr_t>(bytes);
-    const unsigned skip = start % 16;
-    uintptr_t address = start - skip;
-    const __m128i zero = _mm_setzero_si128();
-    uint32_t zeros = static_cast<uint32_t>(_mm_movemask_epi8(
-                         _mm_cmpeq_epi8(_mm_load_si128(reinterpret_cast<const __m128i*>(address)), zero))) >>
-                     skip << skip;
-    while (!zeros)
-        zeros = static_cast<uint32_t>(
-            _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_load_si128(reinterpret_cast<const __m128i*>(address += 16)), zero)));
-    return address - start + static_cast<unsigned>(__builtin_ctz(zeros));
-}
-
-QV_AVX2 QV_WHOLE_BLOCK_READS size_t BytesBeforeZeroAvx2(const char* bytes)
-{
-    const uintptr_t start = reinterpret_cast<uintptr_t>(bytes);
-    const unsigned skip = start % 32;
-    uintptr_t address = start - skip;
-    const __m256i zero = _mm256_setzero_si256();
-    uint32_t zeros = static_cast<uint32_t>(_mm256_movemask_epi8(
-                         _mm256_cmpeq_epi8(_mm256_load_si256(reinterpret_cast<const __m256i*>(address)), zero))) >>
-                     skip << skip;
-    while (!zeros)
-        zeros = static_cast<uint32_t>(_mm256_movemask_epi8(
-            _mm256_cmpeq_epi8(_mm256_load_si256(reinterpret_cast<const __m256i*>(address += 32)), zero)));
-    return address - start + static_cast<unsigned>(__builtin_ctz(zeros));
-}
-#endif
-
-}  // namespace
-
-#if defined(QV_X86_FORMS)
-constexpr CpuForm<BytesBeforeZeroRoutine> BytesBeforeZeroForms[TextPassForms] = {
-    {"avx2", CpuAvx2, BytesBeforeZeroAvx2},
-    {"sse2", CpuSse2, BytesBeforeZeroSse2},
-    {"portable", 0, BytesBeforeZeroPortable}};
-#else
-constexpr CpuForm<BytesBeforeZeroRoutine> BytesBeforeZeroForms[TextPassForms] = {
-    {"portable", 0, BytesBeforeZeroPortable}};
-#endif
-
-#endif
-
 constinit TextPasses textPasses = {
     ChooseOnFirstUse<textPasses, &TextPasses::scan, ScanTextForms>::Run,
     ChooseOnFirstUse<textPasses, &TextPasses::copy, CopyAsciiForms>::Run,
     ChooseOnFirstUse<textPasses, &TextPasses::widen, WidenAsciiForms>::Run,
     ChooseOnFirstUse<textPasses, &TextPasses::narrow, NarrowAsciiForms>::Run,
-#if defined(_WIN32)
-    ChooseOnFirstUse<textPasses, &TextPasses::bytesBeforeZero, BytesBeforeZeroForms>::Run,
-#endif
 };
 
 #undef QV_WHOLE_BLOCK_READS

@@ -47,14 +47,6 @@ extern const CpuForm<CopyAsciiRoutine> CopyAsciiForms[TextPassForms];
 extern const CpuForm<WidenRoutine> WidenAsciiForms[TextPassForms];
 extern const CpuForm<NarrowRoutine> NarrowAsciiForms[TextPassForms];
 
-#if defined(_WIN32)
-// Bytes before the first zero byte, read as ScanText reads. The C runtime's strlen
-// under Wine goes a byte at a time, so the DLL counts for itself (docs/benchmarks.md);
-// glibc's is as fast as this, and the Linux library uses it.
-using BytesBeforeZeroRoutine = size_t (*)(const char* bytes);
-extern const CpuForm<BytesBeforeZeroRoutine> BytesBeforeZeroForms[TextPassForms];
-#endif
-
 // The form each pass runs: each starts at a routine that chooses from the pass's
 // table on its first call and keeps the choice here (ChooseOnFirstUse).
 struct TextPasses {
@@ -62,9 +54,6 @@ struct TextPasses {
     CopyAsciiRoutine copy;
     WidenRoutine widen;
     NarrowRoutine narrow;
-#if defined(_WIN32)
-    BytesBeforeZeroRoutine bytesBeforeZero;
-#endif
 };
 extern TextPasses textPasses;
 
@@ -72,6 +61,3 @@ inline TextScan ScanText(const char* bytes) { return textPasses.scan(bytes); }
 inline TextCopy CopyAsciiText(const char* bytes, char* out, size_t room) { return textPasses.copy(bytes, out, room); }
 inline void WidenAscii(const char* bytes, int32_t count, TextUnit* out) { textPasses.widen(bytes, count, out); }
 inline void NarrowAscii(const TextUnit* units, int32_t count, char* out) { textPasses.narrow(units, count, out); }
-#if defined(_WIN32)
-inline size_t BytesBeforeZero(const char* bytes) { return textPasses.bytesBeforeZero(bytes); }
-#endif

@@ -16,8 +16,8 @@
 #include "tests/support/ymm_state.h"
 
 struct TestForm {
-    // The routine: sha1, sha256, sha512, keccak, hex (the digest's digits); scan, copy, widen, narrow, utf8, zero
-    // (the DLL's BytesBeforeZero); widen_latin1, narrow_latin1 (Linux).
+    // The routine: sha1, sha256, sha512, keccak, hex (the digest's digits); scan, copy, widen, narrow, utf8;
+    // widen_latin1, narrow_latin1 (Linux).
     std::string compression;
     std::string name;  // the table's name for it
     uint32_t needs;
