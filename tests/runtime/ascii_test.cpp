@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #if defined(_WIN32)
@@ -248,7 +249,7 @@ TEST_P(Utf8Forms, EncodeEveryTextInPiecesOfAnySizeAtEveryAlignment)
 TEST_P(Utf8Forms, MatchTheUnitFormWhereverSurrogatesAndLengthsFall)
 {
     const CpuForm<EncodeUtf8Routine>& tested = EncodeUtf8Forms[GetParam().index];
-    const CpuForm<EncodeUtf8Routine>& units = EncodeUtf8Forms[Utf8PassForms - 1];
+    const CpuForm<EncodeUtf8Routine>& units = EncodeUtf8Forms[std::size(EncodeUtf8Forms) - 1];
     GuardedPage page;
     ASSERT_NE(page.pages, nullptr);
     // Past two AVX2 blocks, and on past the next one's first vector.

@@ -6,11 +6,6 @@
 #include <sstream>
 
 #include "digest/plugin.h"
-#include "runtime/ascii.h"
-#include "runtime/utf8.h"
-#if !defined(_WIN32)
-#include "runtime/latin1.h"
-#endif
 
 namespace {
 

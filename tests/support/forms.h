@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Every form of every compression and text pass this build carries, read from the
-// library's own tables (digest/forms.h, runtime/ascii.h, runtime/latin1.h), for
-// tests that run each form in turn. Each such
-// test's name ends in its form's key; where this processor cannot run the form,
+// library's own tables (digest/form_tables.h, runtime/form_tables.h), for tests
+// that run each form in turn. Each such test's name ends in its form's key; where this processor cannot run the form,
 // the test fails, and tools/form-run runs it again under qemu.
 #pragma once
 #include <cstdint>
@@ -13,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "digest/form_tables.h"
+#include "runtime/form_tables.h"
 #include "tests/support/ymm_state.h"
 
 struct TestForm {
