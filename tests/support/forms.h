@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 // Every form of every compression and text pass this build carries, read from the
 // library's own tables (digest/form_tables.h, runtime/form_tables.h), for tests
-// that run each form in turn. Each such test's name ends in its form's key; where this processor cannot run the form,
-// the test fails, and tools/form-run runs it again under qemu.
+// that run each form in turn. Each such test's name ends in its form's key;
+// where this processor cannot run the form, the test fails, and tools/form-run
+// runs it again under qemu.
 #pragma once
 #include <cstdint>
 #include <string>
