@@ -9,6 +9,7 @@
 #include "digest/plugin.h"
 #include "quorvalent.h"
 #include "runtime/ascii.h"
+#include "runtime/form_tables.h"
 
 struct Digest {
     const char* name;         // as the report shows it

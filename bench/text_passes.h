@@ -48,12 +48,6 @@ void ForEachTextPass(TextPassData& data, Time time)
         KeepWritten(&copy);
         KeepWritten(d->bytes.data());
     });
-#if defined(_WIN32)
-    time("bytes_before_zero", [d] {
-        size_t length = BytesBeforeZero(d->text.c_str());
-        KeepWritten(&length);
-    });
-#endif
     time("widen", [d] {
         WidenAscii(d->text.c_str(), static_cast<int32_t>(d->size), d->units.data());
         KeepWritten(d->units.data());

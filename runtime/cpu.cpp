@@ -5,6 +5,8 @@
 
 #if defined(__i386__) || defined(__x86_64__)
 #include <cpuid.h>
+
+#include <atomic>
 #endif
 
 uint32_t CpuFeaturesOf(const CpuidWords& words)
@@ -44,14 +46,20 @@ uint32_t AskCpuid()
     return CpuFeaturesOf(words);
 }
 
+// The answer, with bit 31 set once it is known. Two threads' first calls may
+// both ask and both store; they store the same word, and one aligned word is
+// read or written whole, so relaxed access is all it needs.
+constinit std::atomic<uint32_t> knownFeatures{0};
+
 }  // namespace
 
 uint32_t CpuFeatures()
 {
-    // Bit 31 marks the answer as known. Calls never overlap, and a repeated
-    // question gets the same answer anyway.
-    static uint32_t known = 0;
-    if (known == 0) known = AskCpuid() | 0x80000000u;
+    uint32_t known = knownFeatures.load(std::memory_order_relaxed);
+    if (known == 0) {
+        known = AskCpuid() | 0x80000000u;
+        knownFeatures.store(known, std::memory_order_relaxed);
+    }
     return known & 0x7FFFFFFFu;
 }
 #else

@@ -4,29 +4,10 @@
 // where the code page may not (a byte from 0x80 to 0x9F; a unit above 0xFF or from
 // 0x80 to 0x9F). Each pass returns how many it converted; neither reads past count.
 #pragma once
-#include <cstddef>
 #include <cstdint>
 
-#include "runtime/cpu.h"
+#include "runtime/forms.h"
 #include "runtime/text_unit.h"
-
-using WidenLatin1Routine = int32_t (*)(const char* bytes, int32_t count, TextUnit* out);
-using NarrowLatin1Routine = int32_t (*)(const TextUnit* units, int32_t count, char* out);
-
-#if defined(__i386__) || defined(__x86_64__)
-constexpr size_t Latin1PassForms = 3;  // AVX2, SSE2, portable (one at a time)
-#else
-constexpr size_t Latin1PassForms = 1;
-#endif
-extern const CpuForm<WidenLatin1Routine> WidenLatin1Forms[Latin1PassForms];
-extern const CpuForm<NarrowLatin1Routine> NarrowLatin1Forms[Latin1PassForms];
-
-// The form each run takes, chosen on its first call and kept (ChooseOnFirstUse).
-struct Latin1Passes {
-    WidenLatin1Routine widen;
-    NarrowLatin1Routine narrow;
-};
-extern Latin1Passes latin1Passes;
 
 inline int32_t WidenLatin1(const char* bytes, int32_t count, TextUnit* out)
 {
@@ -36,3 +17,14 @@ inline int32_t NarrowLatin1(const TextUnit* units, int32_t count, char* out)
 {
     return latin1Passes.narrow(units, count, out);
 }
+
+// The forms (runtime/form_tables.h lists them): one character at a time for any
+// processor, SSE2 16 a step, AVX2 32.
+int32_t WidenLatin1Portable(const char* bytes, int32_t count, TextUnit* out);
+int32_t NarrowLatin1Portable(const TextUnit* units, int32_t count, char* out);
+#if defined(__i386__) || defined(__x86_64__)
+int32_t WidenLatin1Sse2(const char* bytes, int32_t count, TextUnit* out);
+int32_t NarrowLatin1Sse2(const TextUnit* units, int32_t count, char* out);
+int32_t WidenLatin1Avx2(const char* bytes, int32_t count, TextUnit* out);
+int32_t NarrowLatin1Avx2(const TextUnit* units, int32_t count, char* out);
+#endif

@@ -195,7 +195,8 @@ int32_t MeasureMemoryText(const char* memory)
 {
     if (!memory) return 0;
 #if defined(_WIN32)
-    const size_t length = BytesBeforeZero(memory);
+    // msvcrt's strlen under Wine goes a byte at a time; the scan reads whole blocks.
+    const size_t length = ScanText(memory).length;
 #else
     const size_t length = std::strlen(memory);
 #endif

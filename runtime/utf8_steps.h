@@ -4,17 +4,8 @@
 #pragma once
 #include <cstdint>
 
+#include "runtime/text_steps.h"
 #include "runtime/utf8.h"
-
-// As in the scans (runtime/ascii.cpp): the blocks holding the terminator are read
-// whole, on its own page, which AddressSanitizer would report.
-#define QV_WHOLE_BLOCK_READS [[gnu::no_sanitize_address]]
-
-// The forms in EncodeUtf8Forms' order; the vector ones are x86's.
-Utf8Piece EncodeUtf8Avx2(const TextUnit* units, char* out, uint32_t capacity);
-Utf8Piece EncodeUtf8Ssse3(const TextUnit* units, char* out, uint32_t capacity);
-Utf8Piece EncodeUtf8Sse2(const TextUnit* units, char* out, uint32_t capacity);
-Utf8Piece EncodeUtf8Portable(const TextUnit* units, char* out, uint32_t capacity);
 
 inline bool IsHighSurrogate(uint32_t unit) { return unit - 0xD800 < 0x400; }
 inline bool IsLowSurrogate(uint32_t unit) { return unit - 0xDC00 < 0x400; }

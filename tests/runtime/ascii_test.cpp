@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #if defined(_WIN32)
@@ -144,7 +145,6 @@ using ScanForms = EachForm;
 using CopyForms = EachForm;
 using WidenForms = EachForm;
 using NarrowForms = EachForm;
-using ZeroForms = EachForm;
 using Utf8Forms = EachForm;
 
 }  // namespace
@@ -249,7 +249,7 @@ TEST_P(Utf8Forms, EncodeEveryTextInPiecesOfAnySizeAtEveryAlignment)
 TEST_P(Utf8Forms, MatchTheUnitFormWhereverSurrogatesAndLengthsFall)
 {
     const CpuForm<EncodeUtf8Routine>& tested = EncodeUtf8Forms[GetParam().index];
-    const CpuForm<EncodeUtf8Routine>& units = EncodeUtf8Forms[Utf8PassForms - 1];
+    const CpuForm<EncodeUtf8Routine>& units = EncodeUtf8Forms[std::size(EncodeUtf8Forms) - 1];
     GuardedPage page;
     ASSERT_NE(page.pages, nullptr);
     // Past two AVX2 blocks, and on past the next one's first vector.
@@ -276,30 +276,6 @@ TEST_P(Utf8Forms, MatchTheUnitFormWhereverSurrogatesAndLengthsFall)
     }
 }
 
-#if defined(_WIN32)
-TEST_P(ZeroForms, StopAtTheTerminatorAndNeverCrossAPage)
-{
-    const CpuForm<BytesBeforeZeroRoutine>& tested = BytesBeforeZeroForms[GetParam().index];
-    GuardedPage page;
-    ASSERT_NE(page.pages, nullptr);
-    std::memset(page.pages, 'b', GuardedPage::Size);
-    for (size_t length = 0; length < 100; ++length) {
-        char* text = page.EndingAt(length + 1);
-        text[length] = 0;
-        EXPECT_EQ(LeavingYmmClean(tested.name, [&] { return tested.routine(text); }), length)
-            << tested.name << ", " << length << " bytes";
-        text[length] = 'b';
-    }
-    // A zero right at the start of a block, with more text after it.
-    char* bytes = page.EndingAt(64);
-    for (size_t at : {0, 1, 15, 16, 17, 31, 32, 63}) {
-        bytes[at] = 0;
-        EXPECT_EQ(tested.routine(bytes), at) << tested.name << ", zero at " << at;
-        bytes[at] = 'b';
-    }
-}
-INSTANTIATE_TEST_SUITE_P(Each, ZeroForms, testing::ValuesIn(TestFormsOf("zero")), TestFormKey);
-#endif
 INSTANTIATE_TEST_SUITE_P(Each, ScanForms, testing::ValuesIn(TestFormsOf("scan")), TestFormKey);
 INSTANTIATE_TEST_SUITE_P(Each, CopyForms, testing::ValuesIn(TestFormsOf("copy")), TestFormKey);
 INSTANTIATE_TEST_SUITE_P(Each, WidenForms, testing::ValuesIn(TestFormsOf("widen")), TestFormKey);
@@ -353,8 +329,24 @@ TEST(TextPassChoice, EachCallRunsTheFirstFormThisProcessorHas)
     char piece[8];
     EXPECT_EQ(EncodeUtf8(accented, piece, sizeof piece).bytes, 2u);
     ExpectChosen("utf8", EncodeUtf8Forms, utf8Passes.encode);
-#if defined(_WIN32)
-    EXPECT_EQ(BytesBeforeZero("abc"), 3u);
-    ExpectChosen("zero", BytesBeforeZeroForms, textPasses.bytesBeforeZero);
-#endif
+}
+
+// The count of an ANSI text's bytes (on Windows the chosen scan) stops at the
+// terminator at every alignment, whatever lies around it, and never reads past
+// its page; a zero anywhere in a block ends the count there.
+TEST(TextPassChoice, MeasureEveryTextToItsTerminator)
+{
+    ForEachGuardedText([&](const char* text, size_t length, size_t, const std::string& where) {
+        EXPECT_EQ(LeavingYmmClean(where, [&] { return MeasureMemoryText(text); }), static_cast<int32_t>(length))
+            << where;
+    });
+    GuardedPage page;
+    ASSERT_NE(page.pages, nullptr);
+    std::memset(page.pages, 'b', GuardedPage::Size);
+    char* bytes = page.EndingAt(64);
+    for (size_t at : {0, 1, 15, 16, 17, 31, 32, 63}) {
+        bytes[at] = 0;
+        EXPECT_EQ(MeasureMemoryText(bytes), static_cast<int32_t>(at)) << "zero at " << at;
+        bytes[at] = 'b';
+    }
 }

@@ -6,11 +6,6 @@
 #include <sstream>
 
 #include "digest/plugin.h"
-#include "runtime/ascii.h"
-#include "runtime/utf8.h"
-#if !defined(_WIN32)
-#include "runtime/latin1.h"
-#endif
 
 namespace {
 
@@ -67,9 +62,7 @@ const std::vector<TestForm>& AllTestForms()
         AddTable(all, "widen", WidenAsciiForms);
         AddTable(all, "narrow", NarrowAsciiForms);
         AddTable(all, "utf8", EncodeUtf8Forms);
-#if defined(_WIN32)
-        AddTable(all, "zero", BytesBeforeZeroForms);
-#else
+#if !defined(_WIN32)
         AddTable(all, "widen_latin1", WidenLatin1Forms);
         AddTable(all, "narrow_latin1", NarrowLatin1Forms);
 #endif

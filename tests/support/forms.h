@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 // Every form of every compression and text pass this build carries, read from the
-// library's own tables (digest/forms.h, runtime/ascii.h, runtime/latin1.h), for
-// tests that run each form in turn. Each such
-// test's name ends in its form's key; where this processor cannot run the form,
-// the test fails, and tests/helpers/form_run.sh runs it again under qemu.
+// library's own tables (digest/form_tables.h, runtime/form_tables.h), for tests
+// that run each form in turn. Each such test's name ends in its form's key;
+// where this processor cannot run the form, the test fails, and
+// tests/helpers/form_run.sh runs it again under qemu.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -13,11 +13,12 @@
 #include <gtest/gtest.h>
 
 #include "digest/form_tables.h"
+#include "runtime/form_tables.h"
 #include "tests/support/ymm_state.h"
 
 struct TestForm {
-    // The routine: sha1, sha256, sha512, keccak, hex (the digest's digits); scan, copy, widen, narrow, utf8, zero
-    // (the DLL's BytesBeforeZero); widen_latin1, narrow_latin1 (Linux).
+    // The routine: sha1, sha256, sha512, keccak, hex (the digest's digits); scan, copy, widen, narrow, utf8;
+    // widen_latin1, narrow_latin1 (Linux).
     std::string compression;
     std::string name;  // the table's name for it
     uint32_t needs;
