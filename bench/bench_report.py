@@ -256,16 +256,20 @@ def command_line(arguments):
         return "unknown"
 
 
-def machine_lines(repetitions, windows_repetitions):
+def machine_lines(work, repetitions, windows_repetitions):
     cpu = "unknown processor"
     with open("/proc/cpuinfo") as handle:
         for line in handle:
             if line.startswith("model name"):
                 cpu = line.split(":", 1)[1].strip()
                 break
-    load = open("/proc/loadavg").read().split()[:3]
+    # The day and load the run ended with, which a later --report-only keeps.
+    ended = os.path.join(work, "run_ended.txt")
+    day, load = (open(ended).read().split(None, 1) if os.path.exists(ended)
+                 else (datetime.date.today().isoformat(), open("/proc/loadavg").read()))
+    load = load.split()[:3]
     return [
-        f"Run on {datetime.date.today().isoformat()}: {cpu}, {os.cpu_count()} cores, Linux {platform.release()}.",
+        f"Run on {day}: {cpu}, {os.cpu_count()} cores, Linux {platform.release()}.",
         f"The machine is shared with other engineers' builds, so every figure is a median: of {repetitions} "
         f"repetitions for the Linux benchmarks (Google Benchmark), of {windows_repetitions} for the Wine one "
         f"(QueryPerformanceCounter). Load average at the end of the run: {' '.join(load)}.",
@@ -404,9 +408,8 @@ def step_table(lines, export_ns, step):
           (row(digest) for digest in DIGESTS))
 
 
-PASSES = ["memcpy", "strlen", "bytes_before_zero", "scan", "copy", "widen", "narrow"]
-PASS_NAMES = {"memcpy": "C runtime's memcpy", "strlen": "C runtime's strlen",
-              "bytes_before_zero": "BytesBeforeZero (the DLL's strlen)", "scan": "ScanText: length and ASCII test",
+PASSES = ["memcpy", "strlen", "scan", "copy", "widen", "narrow"]
+PASS_NAMES = {"memcpy": "C runtime's memcpy", "strlen": "C runtime's strlen", "scan": "ScanText: length and ASCII test",
               "copy": "CopyAsciiText: length, ASCII test and copy",
               "widen": "WidenAscii: bytes to units", "narrow": "NarrowAscii: units to bytes"}
 
@@ -717,7 +720,7 @@ def main():
     lines = ["# Benchmarks", "",
              "Written by `tools/bench.sh`, which builds and runs the benchmark programs and then this page and "
              "`benchmarks.png`. Speed is shown here, never in timed tests.", ""]
-    lines += machine_lines(arguments.repetitions, arguments.windows_repetitions)
+    lines += machine_lines(arguments.work, arguments.repetitions, arguments.windows_repetitions)
     if kept:
         lines.append(f"{KEPT_NOTE} {kept.date}.")
     lines += ["",

@@ -135,6 +135,7 @@ else
         --scalar-mask "$scalar_mask"
     printf 'repetitions=%s\nwindows_repetitions=%s\nkeep_32bit=%s\n' "$repetitions" "$windows_repetitions" \
         "$keep_32bit" >"$work/settings"
+    echo "$(date +%F) $(cat /proc/loadavg)" >"$work/run_ended.txt"
 fi
 
 mkdir -p "$(dirname "$page")"
