@@ -5,79 +5,111 @@
 #include <cstdint>
 #include <cstring>
 
-// A word as the machine holds it, its bytes turned round where the machine's
-// order is not the one asked for.
-template <typename Word, bool BigEndian>
-inline Word InByteOrder(Word v)
+inline uint32_t LoadLittleEndian32(const uint8_t* p)
 {
-    static_assert(sizeof(Word) == 4 || sizeof(Word) == 8);
-    if constexpr (BigEndian == (__BYTE_ORDER__ == __ORDER_BIG_ENDIAN__)) {
-        return v;
-    } else if constexpr (sizeof(Word) == 4) {
-        return __builtin_bswap32(v);
-    } else {
-        return __builtin_bswap64(v);
-    }
-}
-
-template <typename Word, bool BigEndian>
-inline Word LoadInOrder(const uint8_t* p)
-{
-    Word v;
+    uint32_t v;
     std::memcpy(&v, p, sizeof v);
-    return InByteOrder<Word, BigEndian>(v);
+#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    v = __builtin_bswap32(v);
+#endif
+    return v;
 }
 
-template <typename Word, bool BigEndian>
-inline void StoreInOrder(uint8_t* p, Word v)
+inline uint64_t LoadLittleEndian64(const uint8_t* p)
 {
-    v = InByteOrder<Word, BigEndian>(v);
+    uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    v = __builtin_bswap64(v);
+#endif
+    return v;
+}
+
+inline uint32_t LoadBigEndian32(const uint8_t* p)
+{
+    uint32_t v;
+    std::memcpy(&v, p, sizeof v);
+#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    v = __builtin_bswap32(v);
+#endif
+    return v;
+}
+
+inline uint64_t LoadBigEndian64(const uint8_t* p)
+{
+    uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    v = __builtin_bswap64(v);
+#endif
+    return v;
+}
+
+inline void StoreLittleEndian32(uint8_t* p, uint32_t v)
+{
+#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    v = __builtin_bswap32(v);
+#endif
     std::memcpy(p, &v, sizeof v);
 }
 
-inline uint32_t LoadLittleEndian32(const uint8_t* p) { return LoadInOrder<uint32_t, false>(p); }
-inline uint64_t LoadLittleEndian64(const uint8_t* p) { return LoadInOrder<uint64_t, false>(p); }
-inline uint32_t LoadBigEndian32(const uint8_t* p) { return LoadInOrder<uint32_t, true>(p); }
-inline uint64_t LoadBigEndian64(const uint8_t* p) { return LoadInOrder<uint64_t, true>(p); }
-inline void StoreLittleEndian32(uint8_t* p, uint32_t v) { StoreInOrder<uint32_t, false>(p, v); }
-inline void StoreLittleEndian64(uint8_t* p, uint64_t v) { StoreInOrder<uint64_t, false>(p, v); }
-inline void StoreBigEndian32Word(uint8_t* p, uint32_t v) { StoreInOrder<uint32_t, true>(p, v); }
-inline void StoreBigEndian64Word(uint8_t* p, uint64_t v) { StoreInOrder<uint64_t, true>(p, v); }
+inline void StoreLittleEndian64(uint8_t* p, uint64_t v)
+{
+#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    v = __builtin_bswap64(v);
+#endif
+    std::memcpy(p, &v, sizeof v);
+}
+
+inline void StoreBigEndian32Word(uint8_t* p, uint32_t v)
+{
+#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    v = __builtin_bswap32(v);
+#endif
+    std::memcpy(p, &v, sizeof v);
+}
+
+inline void StoreBigEndian64Word(uint8_t* p, uint64_t v)
+{
+#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    v = __builtin_bswap64(v);
+#endif
+    std::memcpy(p, &v, sizeof v);
+}
 
 // The first count bytes of a run of words, each word in the named byte order: a
 // digest written from its chaining values or lanes. Whole words go out as single
 // unaligned stores; a count that ends inside a word (SHA3-224's 28 bytes of
 // 64-bit lanes) takes that word's first bytes.
-template <typename Word, bool BigEndian>
+template <typename Word, void (*StoreWord)(uint8_t*, Word)>
 inline void StoreWords(uint8_t* out, const Word* words, uint32_t count)
 {
     uint32_t done = 0;
-    for (; count - done >= sizeof(Word); done += sizeof(Word))
-        StoreInOrder<Word, BigEndian>(out + done, words[done / sizeof(Word)]);
+    for (; count - done >= sizeof(Word); done += sizeof(Word)) StoreWord(out + done, words[done / sizeof(Word)]);
     if (done == count) return;
     uint8_t last[sizeof(Word)];
-    StoreInOrder<Word, BigEndian>(last, words[done / sizeof(Word)]);
+    StoreWord(last, words[done / sizeof(Word)]);
     std::memcpy(out + done, last, count - done);
 }
 
 inline void StoreBigEndian32(uint8_t* out, const uint32_t* words, uint32_t count)
 {
-    StoreWords<uint32_t, true>(out, words, count);
+    StoreWords<uint32_t, StoreBigEndian32Word>(out, words, count);
 }
 
 inline void StoreBigEndian64(uint8_t* out, const uint64_t* words, uint32_t count)
 {
-    StoreWords<uint64_t, true>(out, words, count);
+    StoreWords<uint64_t, StoreBigEndian64Word>(out, words, count);
 }
 
 inline void StoreLittleEndian32(uint8_t* out, const uint32_t* words, uint32_t count)
 {
-    StoreWords<uint32_t, false>(out, words, count);
+    StoreWords<uint32_t, StoreLittleEndian32>(out, words, count);
 }
 
 inline void StoreLittleEndian64(uint8_t* out, const uint64_t* words, uint32_t count)
 {
-    StoreWords<uint64_t, false>(out, words, count);
+    StoreWords<uint64_t, StoreLittleEndian64>(out, words, count);
 }
 
 // Rotation counts are compile-time constants in 1..width-1, so no shift ever
